@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/text.h"
+
+namespace hv {
+
+// Module-wide variables. The classes are apartment-threaded, so each thread that uses the
+// library has its own copy, shared by all instances on that thread.
+struct ThreadModuleState {
+  std::int16_t logLevel = 0;  // 0: nothing read yet, every line passes; -1: read again
+  ScriptBool safeForScripting = kScriptFalse;
+  ScriptBool safeForInitialization = kScriptFalse;
+  bool started = false;
+};
+
+ThreadModuleState& threadModuleState();
+
+// The library's start-up routine: runs once per thread, before the first object on it.
+void runStartupRoutineOnce();
+
+// Process-wide counts behind "can unload": live objects and class-factory locks.
+namespace module_lifetime {
+void objectCreated();
+void objectDestroyed();
+void lock();
+void unlock();
+bool canUnloadNow();
+}  // namespace module_lifetime
+
+}  // namespace hv

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "control/control_object.h"
+#include "platform/platform.h"
+
+namespace hv {
+
+// The download worker control: one HTTP download of one file into the temporary folder,
+// reported through its events.
+class InetDownloader : public ControlObject {
+ public:
+  explicit InetDownloader(Platform& platform);
+  ~InetDownloader() override;
+
+  Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
+
+ private:
+  void UserControl_Initialize();
+  void UserControl_Terminate();
+
+  Platform& platform_;
+
+  // Instance state, in storage order.
+  Text localFolder;
+  std::int32_t contentLength = 0;
+  std::int32_t receivedLength = 0;
+  Text fileName;
+  std::int16_t fileNumber = 0;
+  std::int16_t transferMode = 0;
+};
+
+}  // namespace hv

@@ -1,0 +1,114 @@
+#include "host/cli.h"
+
+#include <exception>
+#include <ostream>
+#include <stdexcept>
+
+#include "host/command.h"
+
+namespace hv {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"describe", "", "print the type library: classes, identifiers, members, events, registration",
+     describeCommand},
+};
+
+// Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
+// std::invalid_argument for a value it cannot take.
+struct Option {
+  std::string_view name;
+  std::string_view valueName;  // empty: the option takes no value
+  std::string_view summary;
+  void (*apply)(HostOptions& options, const std::string& value);
+};
+
+constexpr Option kOptions[] = {
+    {"--help", "", "show this help and exit", nullptr},
+};
+
+void printHelp(std::ostream& out) {
+  out << "usage: hvdetector [--help] COMMAND [ARGS]\n"
+         "\n"
+         "Hosts the HVDetector controls on this machine as a browser page would: creates them,\n"
+         "negotiates their safety, calls their members by name and shows what they show.\n"
+         "\n"
+         "commands:\n";
+  for (const auto& c : kCommands) {
+    std::string left =
+        std::string(c.name) + (c.synopsis.empty() ? "" : " ") + std::string(c.synopsis);
+    if (left.size() < 22)
+      left.resize(22, ' ');
+    out << "  " << left << "  " << c.summary << "\n";
+  }
+  out << "\noptions:\n";
+  for (const auto& o : kOptions) {
+    std::string left =
+        std::string(o.name) + (o.valueName.empty() ? "" : " ") + std::string(o.valueName);
+    if (left.size() < 22)
+      left.resize(22, ' ');
+    out << "  " << left << "  " << o.summary << "\n";
+  }
+}
+
+}  // namespace
+
+int usageError(CommandContext& context, std::string_view message) {
+  context.err << "hvdetector: " << message << "\n"
+              << "Try 'hvdetector --help' for more information.\n";
+  return 2;
+}
+
+int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  std::size_t i = 1;
+  CommandContext context{{}, {}, out, err};
+  for (; i < argv.size() && argv[i].starts_with("-"); ++i) {
+    if (argv[i] == "--help" || argv[i] == "-h") {
+      printHelp(out);
+      return 0;
+    }
+    const auto equals = argv[i].find('=');
+    const std::string name = argv[i].substr(0, equals);
+    const Option* option = nullptr;
+    for (const auto& o : kOptions) {
+      if (o.name == name && o.apply != nullptr)
+        option = &o;
+    }
+    if (option == nullptr)
+      return usageError(context, "unknown option " + name);
+    std::string value;
+    if (!option->valueName.empty()) {
+      if (equals != std::string::npos) {
+        value = argv[i].substr(equals + 1);
+      } else if (i + 1 < argv.size()) {
+        value = argv[++i];
+      } else {
+        return usageError(context, name + " needs a value");
+      }
+    } else if (equals != std::string::npos) {
+      return usageError(context, name + " takes no value");
+    }
+    try {
+      option->apply(context.options, value);
+    } catch (const std::invalid_argument& e) {
+      return usageError(context, name + ": " + e.what());
+    }
+  }
+  if (i == argv.size())
+    return usageError(context, "no command given");
+  const std::string& name = argv[i];
+  context.args.assign(argv.begin() + static_cast<long>(i) + 1, argv.end());
+  for (const auto& c : kCommands) {
+    if (c.name != name)
+      continue;
+    try {
+      return c.run(context);
+    } catch (const std::exception& e) {
+      err << "hvdetector " << name << ": " << e.what() << "\n";
+      return 1;
+    }
+  }
+  return usageError(context, "unknown command " + name);
+}
+
+}  // namespace hv

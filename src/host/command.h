@@ -1,0 +1,32 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/host_options.h"
+
+namespace hv {
+
+// What every host command gets: its own arguments and the streams to talk on.
+struct CommandContext {
+  HostOptions options;
+  std::vector<std::string> args;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;  // arguments, for the usage line
+  std::string_view summary;   // one line for --help
+  int (*run)(CommandContext& context);
+};
+
+// Reports a usage mistake on err and returns the exit status for it.
+int usageError(CommandContext& context, std::string_view message);
+
+int describeCommand(CommandContext& context);
+
+}  // namespace hv

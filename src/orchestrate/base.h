@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "control/control_object.h"
+#include "download/inet_downloader.h"
+#include "platform/platform.h"
+
+namespace hv {
+
+// The control pages embed: detection, launch, install and download of the vendor's application.
+class Base : public ControlObject {
+ public:
+  explicit Base(Platform& platform);
+  ~Base() override;
+
+  Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
+
+  // The control array of download workers; element 0 comes with the layout and stays idle.
+  const std::vector<std::shared_ptr<InetDownloader>>& inetDownloaders() const {
+    return InetDownloader1;
+  }
+
+ private:
+  void UserControl_Initialize();
+  void UserControl_Terminate();
+
+  Platform& platform_;
+
+  // Instance state, in storage order.
+  Text participantInstallDir;
+  Text supervisorInstallDir;
+  std::int32_t downloadStatus = 0;
+  Text downloadLocationUrl;
+  Text tempDir;
+  std::int32_t downloadMode = 0;
+  Text remoteFileName;
+  ScriptBool installInProgress = kScriptFalse;
+  std::int16_t controlIndex = 0;
+  std::shared_ptr<InetDownloader> objInetDownloader;
+
+  // Children.
+  std::vector<std::shared_ptr<InetDownloader>> InetDownloader1;
+};
+
+}  // namespace hv

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/event_log_port.h"
+#include "platform/registry_port.h"
+#include "platform/temp_folder_port.h"
+
+namespace hv {
+
+// Every outside effect the library has goes through one of these. The host (or the COM entry
+// points) chooses the implementations; tests hand in fakes.
+struct Platform {
+  RegistryPort& registry;
+  EventLogPort& eventLog;
+  TempFolderPort& tempFolder;
+  ClockPort& clock;
+};
+
+}  // namespace hv

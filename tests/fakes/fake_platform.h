@@ -1,0 +1,20 @@
+#pragma once
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_event_log.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_temp_folder.h"
+#include "platform/platform.h"
+
+namespace hv::testing {
+
+// Every port faked, bundled the way the host bundles the real ones.
+struct FakePlatform {
+  FakeRegistry registry;
+  FakeEventLog eventLog;
+  FakeTempFolder tempFolder;
+  FakeClock clock;
+  Platform platform{registry, eventLog, tempFolder, clock};
+};
+
+}  // namespace hv::testing

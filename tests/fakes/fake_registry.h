@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/registry_port.h"
+
+namespace hv::testing {
+
+// An in-memory registry with the Windows call semantics, counting opens and closes so a test can
+// tell that every opened key was closed.
+class FakeRegistry : public RegistryPort {
+ public:
+  void setValue(std::uint32_t root, const std::string& path, const std::string& name,
+                std::uint32_t type, std::vector<std::uint8_t> bytes) {
+    keys_[{root, lower(path)}][lower(name)] = {type, std::move(bytes)};
+  }
+  // A string value as Windows stores it: its ANSI bytes and a terminating NUL.
+  void setString(std::uint32_t root, const std::string& path, const std::string& name,
+                 const std::string& ansi) {
+    std::vector<std::uint8_t> bytes(ansi.begin(), ansi.end());
+    bytes.push_back(0);
+    setValue(root, path, name, kRegSz, std::move(bytes));
+  }
+  void addKey(std::uint32_t root, const std::string& path) { keys_[{root, lower(path)}]; }
+  void removeKey(std::uint32_t root, const std::string& path) { keys_.erase({root, lower(path)}); }
+  void removeValue(std::uint32_t root, const std::string& path, const std::string& name) {
+    keys_[{root, lower(path)}].erase(lower(name));
+  }
+
+  int opens() const { return opens_; }
+  int closes() const { return closes_; }
+  std::size_t openHandles() const { return open_.size(); }
+  int dataQueries() const { return dataQueries_; }
+
+  std::int32_t openKey(std::uint32_t root, std::string_view path, Handle& key) override {
+    const auto it = keys_.find({root, lower(std::string(path))});
+    if (it == keys_.end()) return kRegistryFileNotFound;
+    ++opens_;
+    key = nextHandle_++;
+    open_[key] = it->first;
+    return kRegistrySuccess;
+  }
+
+  std::int32_t queryValue(Handle key, std::string_view name, std::uint32_t& type,
+                          std::uint8_t* data, std::uint32_t& size) override {
+    const auto handle = open_.find(key);
+    if (handle == open_.end()) return kRegistryInvalidHandle;
+    const auto& values = keys_[handle->second];
+    const auto it = values.find(lower(std::string(name)));
+    if (it == values.end()) return kRegistryFileNotFound;
+    const auto& [valueType, bytes] = it->second;
+    type = valueType;
+    if (data == nullptr) {
+      size = static_cast<std::uint32_t>(bytes.size());
+      return kRegistrySuccess;
+    }
+    ++dataQueries_;
+    if (size < bytes.size()) {
+      size = static_cast<std::uint32_t>(bytes.size());
+      return kRegistryMoreData;
+    }
+    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    size = static_cast<std::uint32_t>(bytes.size());
+    return kRegistrySuccess;
+  }
+
+  std::int32_t closeKey(Handle key) override {
+    if (open_.erase(key) == 0) return kRegistryInvalidHandle;
+    ++closes_;
+    return kRegistrySuccess;
+  }
+
+ private:
+  using KeyId = std::tuple<std::uint32_t, std::string>;
+  static std::string lower(std::string s) {
+    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    return s;
+  }
+  std::map<KeyId, std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>> keys_;
+  std::map<Handle, KeyId> open_;
+  Handle nextHandle_ = 0x100;
+  int opens_ = 0;
+  int closes_ = 0;
+  int dataQueries_ = 0;
+};
+
+}  // namespace hv::testing
