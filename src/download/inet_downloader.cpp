@@ -19,7 +19,31 @@ void InetDownloader::UserControl_Initialize() {
 
 void InetDownloader::UserControl_Terminate() {}
 
-Variant InetDownloader::invokeMember(const MemberInfo& member, std::span<Variant>) {
+Variant InetDownloader::invokeMember(const MemberInfo& member, std::span<Variant> args) {
+  using namespace inet_downloader_dispid;
+  switch (member.id) {
+    case kRemoteFileToDownload:
+      return RemoteFileToDownload();
+    case kFileType:
+      fileType(args[0].integer());
+      return {};
+    case kDownload:
+      return Download(args[0].text(), args[1].text());
+    case kCancel:
+      Cancel();
+      return {};
+    case kOpenFile:
+      OpenFile();
+      return {};
+    case kReadBinaryData:
+      ReadBinaryData();
+      return {};
+    case kReadCharacterData:
+      ReadCharacterData();
+      return {};
+    case kGetFileNameParts:
+      return getFileNameParts(args[0].text());
+  }
   throwNotImplemented(classInfo(), member);
 }
 

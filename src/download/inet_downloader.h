@@ -17,6 +17,16 @@ class InetDownloader : public ControlObject {
 
   Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
 
+  // Members of _InetDownloader.
+  Variant RemoteFileToDownload();
+  void fileType(std::int16_t& value);
+  std::int32_t Download(Text& source, Text& dest);
+  void Cancel();
+  void OpenFile();
+  void ReadBinaryData();
+  void ReadCharacterData();
+  Variant getFileNameParts(Text& strFileName);
+
  private:
   void UserControl_Initialize();
   void UserControl_Terminate();

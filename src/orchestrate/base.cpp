@@ -22,7 +22,35 @@ void Base::UserControl_Terminate() {
   objInetDownloader.reset();
 }
 
-Variant Base::invokeMember(const MemberInfo& member, std::span<Variant>) {
+Variant Base::invokeMember(const MemberInfo& member, std::span<Variant> args) {
+  using namespace base_dispid;
+  switch (member.id) {
+    case kDownloadLocation:
+      DownloadLocation(args[0].text());
+      return {};
+    case kHasCvxMime:
+      return Variant::boolean(HasCvxMime());
+    case kHasCvtMime:
+      return Variant::boolean(HasCvtMime());
+    case kHasParticipantHalverine:
+      return Variant::boolean(HasParticipantHalverine());
+    case kHasSupervisorHV:
+      return Variant::boolean(HasSupervisorHV());
+    case kHasIEAutoOpen:
+      return Variant::boolean(HasIEAutoOpen());
+    case kLAUNCH:
+      return LAUNCH(args[0].text());
+    case kLaunchInternal:
+      return LaunchInternal(args[0].text());
+    case kGetRemoteFile:
+      return getRemoteFile(args[0]);
+    case kINSTALL:
+      return INSTALL();
+    case kDownloadInternal:
+      return DownloadInternal(args[0].text(), args[1].text());
+    case kDownload:
+      return Download(args[0].text(), args[1].text());
+  }
   throwNotImplemented(classInfo(), member);
 }
 

@@ -18,6 +18,20 @@ class Base : public ControlObject {
 
   Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
 
+  // Members of _Base.
+  void DownloadLocation(const Text& url);
+  ScriptBool HasCvxMime();
+  ScriptBool HasCvtMime();
+  ScriptBool HasParticipantHalverine();
+  ScriptBool HasSupervisorHV();
+  ScriptBool HasIEAutoOpen();
+  Variant LAUNCH(Text& url);
+  Variant LaunchInternal(Text& remoteFile);
+  Text getRemoteFile(Variant& url);
+  Variant INSTALL();
+  std::int32_t DownloadInternal(Text& source, Text& dest);
+  std::int32_t Download(Text& source, Text& dest);
+
   // The control array of download workers; element 0 comes with the layout and stays idle.
   const std::vector<std::shared_ptr<InetDownloader>>& inetDownloaders() const {
     return InetDownloader1;

@@ -1,0 +1,62 @@
+// Members of Base whose behaviour is still to come: each raises a clear script error.
+#include "control/library_classes.h"
+#include "orchestrate/base.h"
+
+namespace hv {
+namespace {
+
+[[noreturn]] void pending(const ClassInfo& info, DispId id) {
+  throwNotImplemented(info, *info.findMember(id));
+}
+
+}  // namespace
+
+void Base::DownloadLocation(const Text&) {
+  pending(classInfo(), base_dispid::kDownloadLocation);
+}
+
+ScriptBool Base::HasCvxMime() {
+  pending(classInfo(), base_dispid::kHasCvxMime);
+}
+
+ScriptBool Base::HasCvtMime() {
+  pending(classInfo(), base_dispid::kHasCvtMime);
+}
+
+ScriptBool Base::HasParticipantHalverine() {
+  pending(classInfo(), base_dispid::kHasParticipantHalverine);
+}
+
+ScriptBool Base::HasSupervisorHV() {
+  pending(classInfo(), base_dispid::kHasSupervisorHV);
+}
+
+ScriptBool Base::HasIEAutoOpen() {
+  pending(classInfo(), base_dispid::kHasIEAutoOpen);
+}
+
+Variant Base::LAUNCH(Text&) {
+  pending(classInfo(), base_dispid::kLAUNCH);
+}
+
+Variant Base::LaunchInternal(Text&) {
+  pending(classInfo(), base_dispid::kLaunchInternal);
+}
+
+Text Base::getRemoteFile(Variant&) {
+  pending(classInfo(), base_dispid::kGetRemoteFile);
+}
+
+Variant Base::INSTALL() {
+  pending(classInfo(), base_dispid::kINSTALL);
+}
+
+std::int32_t Base::DownloadInternal(Text&, Text&) {
+  pending(classInfo(), base_dispid::kDownloadInternal);
+}
+
+std::int32_t Base::Download(Text&, Text&) {
+  pending(classInfo(), base_dispid::kDownload);
+}
+
+}  // namespace hv
