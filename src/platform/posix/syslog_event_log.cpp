@@ -1,0 +1,35 @@
+#include "platform/posix/syslog_event_log.h"
+
+#include <syslog.h>
+
+#include "runtime/text_encoding.h"
+
+namespace hv {
+namespace {
+
+int priorityOf(std::int16_t eventType) {
+  switch (eventType) {
+    case kEventError:
+      return LOG_ERR;
+    case kEventWarning:
+      return LOG_WARNING;
+    default:
+      return LOG_INFO;
+  }
+}
+
+}  // namespace
+
+SyslogEventLog::SyslogEventLog() {
+  openlog("HVDetector", LOG_PID, LOG_USER);
+}
+
+SyslogEventLog::~SyslogEventLog() {
+  closelog();
+}
+
+void SyslogEventLog::report(std::int16_t eventType, TextView message) {
+  syslog(priorityOf(eventType), "%s", toUtf8(message).c_str());
+}
+
+}  // namespace hv
