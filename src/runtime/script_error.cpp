@@ -24,6 +24,7 @@ constexpr StandardError kStandardErrors[] = {
     {runtime_error::kBadFileMode, "Bad file mode"},
     {runtime_error::kFileAlreadyOpen, "File already open"},
     {runtime_error::kDeviceIoError, "Device I/O error"},
+    {runtime_error::kFileAlreadyExists, "File already exists"},
     {runtime_error::kDiskFull, "Disk full"},
     {runtime_error::kTooManyFiles, "Too many files"},
     {runtime_error::kPermissionDenied, "Permission denied"},

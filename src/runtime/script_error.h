@@ -38,6 +38,7 @@ inline constexpr std::int32_t kFileNotFound = 53;
 inline constexpr std::int32_t kBadFileMode = 54;
 inline constexpr std::int32_t kFileAlreadyOpen = 55;
 inline constexpr std::int32_t kDeviceIoError = 57;
+inline constexpr std::int32_t kFileAlreadyExists = 58;
 inline constexpr std::int32_t kDiskFull = 61;
 inline constexpr std::int32_t kTooManyFiles = 67;
 inline constexpr std::int32_t kPermissionDenied = 70;
