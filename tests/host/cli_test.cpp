@@ -1,11 +1,12 @@
-#include "host/cli.h"
-
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include "support/host_run.h"
 
 namespace hv {
 namespace {
+
+using testing::HostRun;
+using testing::runHostWith;
 
 struct Run {
   int status;
@@ -21,7 +22,7 @@ Run run(std::vector<std::string> args) {
 }
 
 TEST(Cli, HelpListsEveryCommand) {
-  const Run r = run({"--help"});
+  const HostRun r = runHostWith({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("describe"), std::string::npos);
   EXPECT_NE(r.out.find("usage: hvdetector"), std::string::npos);
@@ -30,14 +31,14 @@ TEST(Cli, HelpListsEveryCommand) {
 TEST(Cli, UsageMistakesExitWithTwoAndAHint) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {}, {"frobnicate"}, {"--bogus", "describe"}, {"describe", "extra"}}) {
-    const Run r = run(args);
+    const HostRun r = runHostWith(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("hvdetector --help"), std::string::npos) << r.err;
   }
 }
 
 TEST(Cli, DescribeShowsClassesMembersEventsAndRegistration) {
-  const Run r = run({"describe"});
+  const HostRun r = runHostWith({"describe"});
   ASSERT_EQ(r.status, 0) << r.err;
   for (const char* expected :
        {"library HVDetector {350C45A9-FCCA-4A96-8572-75B686F0CC80} version 3.2",
