@@ -8,19 +8,6 @@ namespace {
 using testing::HostRun;
 using testing::runHostWith;
 
-struct Run {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Run run(std::vector<std::string> args) {
-  args.insert(args.begin(), "hvdetector");
-  std::ostringstream out, err;
-  const int status = runHost(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
 TEST(Cli, HelpListsEveryCommand) {
   const HostRun r = runHostWith({"--help"});
   EXPECT_EQ(r.status, 0);
