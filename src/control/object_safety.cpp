@@ -1,7 +1,6 @@
 #include "control/object_safety.h"
 
 #include <algorithm>
-#include <array>
 
 #include "control/com_interfaces.h"
 #include "control/control_object.h"
@@ -39,14 +38,11 @@ char16_t upperCase(char16_t c) {
   return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
-// The registry form of the identifier as a fixed buffer of 40 wide characters would hold it:
-// upper-cased and cut at the first NUL.
+// Identifiers are compared as upper-case registry text cut at the first NUL, so that the answer
+// never depends on how a formatter spells the hexadecimal digits or pads its buffer.
 Text identifierText(const Guid& riid) {
-  std::array<char16_t, 40> buffer{};
-  const Text registryForm = riid.toText();
-  std::copy_n(registryForm.begin(), std::min(registryForm.size(), buffer.size() - 1),
-              buffer.begin());
-  Text text(buffer.begin(), std::find(buffer.begin(), buffer.end(), u'\0'));
+  Text text = riid.toText();
+  text.resize(std::min(text.size(), text.find(u'\0')));
   std::transform(text.begin(), text.end(), text.begin(), upperCase);
   return text;
 }
