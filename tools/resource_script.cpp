@@ -50,15 +50,15 @@ std::string versionBlock() {
   const VersionInfo& v = versionInfo();
   char language[16];
   std::snprintf(language, sizeof language, "%04X%04X", v.language, v.codePage);
-  std::string out = "1 VERSIONINFO\nFILEVERSION " + commaList(v.fileVersion) +
-                    "\nPRODUCTVERSION " + commaList(v.productVersion) +
-                    "\nFILEFLAGSMASK 0x0\nFILEFLAGS " + hex(v.fileFlags) + "\nFILEOS " +
-                    hex(v.fileOs) + "\nFILETYPE " + hex(v.fileType) +
+  std::string out = "1 VERSIONINFO\nFILEVERSION " + commaList(v.fileVersion) + "\nPRODUCTVERSION " +
+                    commaList(v.productVersion) + "\nFILEFLAGSMASK 0x0\nFILEFLAGS " +
+                    hex(v.fileFlags) + "\nFILEOS " + hex(v.fileOs) + "\nFILETYPE " +
+                    hex(v.fileType) +
                     "\nFILESUBTYPE 0x0\nBEGIN\n  BLOCK \"StringFileInfo\"\n  BEGIN\n    BLOCK \"" +
                     language + "\"\n    BEGIN\n";
   for (const auto& field : v.fields) {
-    out += "      VALUE \"" + std::string(field.name) + "\", \"" + std::string(field.value) +
-           "\"\n";
+    out +=
+        "      VALUE \"" + std::string(field.name) + "\", \"" + std::string(field.value) + "\"\n";
   }
   return out + "    END\n  END\n  BLOCK \"VarFileInfo\"\n  BEGIN\n    VALUE \"Translation\", " +
          hex(v.language) + ", " + hex(v.codePage) + "\n  END\nEND\n";

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "control/com_interfaces.h"
 #include "control/library_classes.h"
 #include "control/library_identity.h"
 
@@ -59,7 +58,8 @@ std::string parameterList(const std::vector<ParamInfo>& params, VarType result) 
   for (const auto& p : params)
     list += (list.empty() ? "" : ", ") + parameter(p);
   if (result != VarType::Empty)
-    list += (list.empty() ? "" : ", ") + std::string("[out, retval] ") + idlType(result) + "* result";
+    list +=
+        (list.empty() ? "" : ", ") + std::string("[out, retval] ") + idlType(result) + "* result";
   return list;
 }
 
@@ -149,29 +149,10 @@ std::string typeLibraryIdl() {
       version(library::kVersionMajor, library::kVersionMinor) + "),\n  lcid(" +
       hex(library::kLocale) + "),\n  helpstring(\"" + std::string(library::kHelpString) +
       "\"),\n  control\n]\nlibrary " + std::string(library::kTypeLibraryName) +
-      "\n{\n    importlib(\"stdole2.tlb\");\n    importlib(\"" + kObjectSafetyTypeLibraryFile +
-      "\");\n\n";
+      "\n{\n    importlib(\"stdole2.tlb\");\n\n";
   for (const ClassInfo* info : {&inetDownloaderClass(), &baseClass()})
     out += classDefinitions(*info);
   return out + "};\n";
-}
-
-std::string objectSafetyIdl() {
-  return "// The published object-safety interface, as a library the control library imports.\n"
-         "import \"unknwn.idl\";\n\n"
-         "[\n  uuid(" +
-         bareGuid(library::kObjectSafetyLibid) + "),\n  version(" +
-         version(library::kObjectSafetyVersionMajor, library::kObjectSafetyVersionMinor) +
-         ")\n]\nlibrary " + std::string(library::kObjectSafetyLibraryName) +
-         "\n{\n    importlib(\"stdole2.tlb\");\n\n"
-         "    [\n      odl,\n      uuid(" +
-         bareGuid(iid::kIObjectSafety) +
-         ")\n    ]\n    interface IObjectSafety : IUnknown\n    {\n"
-         "        HRESULT GetInterfaceSafetyOptions([in] REFIID riid, "
-         "[out] DWORD* pdwSupportedOptions, [out] DWORD* pdwEnabledOptions);\n"
-         "        HRESULT SetInterfaceSafetyOptions([in] REFIID riid, [in] DWORD dwOptionSetMask, "
-         "[in] DWORD dwEnabledOptions);\n"
-         "    };\n};\n";
 }
 
 }  // namespace hv

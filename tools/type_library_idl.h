@@ -7,13 +7,9 @@ namespace hv {
 // The interface definitions the Windows module's type libraries are compiled from, written from
 // the member tables so that what scripts see and what the type library says cannot drift apart.
 
-// The library itself: both classes, their dual and event interfaces and the interface aliases.
+// Both classes, their dual and event interfaces and the interface aliases. The IDL compiler
+// cannot point a class at an interface of an imported library, so IObjectSafety, which Base
+// implements, is described in this library under its published identifier.
 std::string typeLibraryIdl();
-
-// The small library that declares IObjectSafety for the main library to import.
-std::string objectSafetyIdl();
-
-// The file name the main library imports the object-safety library under.
-inline constexpr const char* kObjectSafetyTypeLibraryFile = "objsafe2.tlb";
 
 }  // namespace hv

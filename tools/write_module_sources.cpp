@@ -34,7 +34,6 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argv[1];
   std::filesystem::create_directories(folder);
   bool ok = writeText(folder / "HVDetector.idl", hv::typeLibraryIdl()) &&
-            writeText(folder / "objsafe2.idl", hv::objectSafetyIdl()) &&
             writeText(folder / "module.rc", hv::resourceScript("HVDetector.tlb"));
   for (const auto& file : hv::resourceFiles())
     ok = ok && writeFile(folder / file.name, file.bytes.data(), file.bytes.size());

@@ -24,8 +24,6 @@ inline constexpr std::string_view kProjectDescription = "CorvantisHalverineDetec
 // The library that declares IObjectSafety for the type library's import.
 inline constexpr std::string_view kObjectSafetyLibraryName = "IObjectSafetyTLB";
 inline constexpr Guid kObjectSafetyLibid = Guid::of("{C67830E0-D11B-11CF-BD80-00AA00575603}");
-inline constexpr int kObjectSafetyVersionMajor = 1;
-inline constexpr int kObjectSafetyVersionMinor = 0;
 }  // namespace library
 
 }  // namespace hv

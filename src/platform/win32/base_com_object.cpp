@@ -36,14 +36,12 @@ HRESULT STDMETHODCALLTYPE BaseComObject::getRemoteFile(VARIANT* url, BSTR* resul
 HRESULT STDMETHODCALLTYPE BaseComObject::INSTALL(VARIANT* result) {
   return callMember(kINSTALL, DISPATCH_METHOD, {}, result);
 }
-HRESULT STDMETHODCALLTYPE BaseComObject::DownloadInternal(BSTR* source, BSTR* dest,
-                                                          long* result) {
+HRESULT STDMETHODCALLTYPE BaseComObject::DownloadInternal(BSTR* source, BSTR* dest, long* result) {
   return callMember(kDownloadInternal, DISPATCH_METHOD, {byReference(source), byReference(dest)},
                     result);
 }
 HRESULT STDMETHODCALLTYPE BaseComObject::Download(BSTR* source, BSTR* dest, long* result) {
-  return callMember(kDownload, DISPATCH_METHOD, {byReference(source), byReference(dest)},
-                    result);
+  return callMember(kDownload, DISPATCH_METHOD, {byReference(source), byReference(dest)}, result);
 }
 
 }  // namespace hv

@@ -1,15 +1,15 @@
 #pragma once
 
 #include <ocidl.h>
-#include <olectl.h>
 #include <oleauto.h>
+#include <olectl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cwchar>
-#include <new>
 #include <initializer_list>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "control/control_object.h"

@@ -88,9 +88,8 @@ HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* 
     if (result)
       VariantInit(result);
 
-    const MemberInfo& member =
-        callableMember(object.classInfo(), id, kindOfCall(object.classInfo(), id, flags),
-                       call.cArgs);
+    const MemberInfo& member = callableMember(
+        object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), call.cArgs);
     const std::vector<VARIANT*> callerArgs = argumentsInOrder(call);
     std::vector<Variant> args;
     for (std::size_t i = 0; i < callerArgs.size(); ++i) {

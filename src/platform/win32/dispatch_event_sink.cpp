@@ -76,9 +76,8 @@ void DispatchEventSink::onEvent(DispId id, std::span<Variant> args) {
   DISPPARAMS params{references.data(), nullptr, static_cast<UINT>(args.size()), 0};
   EXCEPINFO exception{};
   UINT argumentError = 0;
-  const HRESULT hr =
-      sink_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                    &exception, &argumentError);
+  const HRESULT hr = sink_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                   nullptr, &exception, &argumentError);
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (auto value = fromComVariant(storage.values[i]))
       args[i] = std::move(*value);

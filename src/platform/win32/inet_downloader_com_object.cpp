@@ -14,8 +14,7 @@ HRESULT STDMETHODCALLTYPE InetDownloaderComObject::put_fileType(short* value) {
 }
 HRESULT STDMETHODCALLTYPE InetDownloaderComObject::Download(BSTR* source, BSTR* dest,
                                                             long* result) {
-  return callMember(kDownload, DISPATCH_METHOD, {byReference(source), byReference(dest)},
-                    result);
+  return callMember(kDownload, DISPATCH_METHOD, {byReference(source), byReference(dest)}, result);
 }
 HRESULT STDMETHODCALLTYPE InetDownloaderComObject::Cancel() {
   return callMember(kCancel, DISPATCH_METHOD, {});

@@ -1,8 +1,8 @@
 // The module's four entry points and its load step. Nothing of the library runs on load.
+#include <olectl.h>
 #include <windows.h>
 
 #include <array>
-#include <olectl.h>
 
 #include "control/dispatch_error.h"
 #include "control/module_state.h"

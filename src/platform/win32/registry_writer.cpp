@@ -38,8 +38,8 @@ bool isEmpty(HKEY root, const std::wstring& path) {
     return false;
   DWORD subkeys = 0;
   DWORD values = 0;
-  const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr,
-                                       nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                       &values, nullptr, nullptr, nullptr, nullptr);
   RegCloseKey(key);
   return status == ERROR_SUCCESS && subkeys == 0 && values == 0;
 }

@@ -19,8 +19,8 @@ int dayOfYear(int year, int month, int day) {
 LocalDateTime Win32Clock::localNow() {
   SYSTEMTIME now;
   GetLocalTime(&now);
-  return {now.wYear,   now.wMonth,  now.wDay,   dayOfYear(now.wYear, now.wMonth, now.wDay),
-          now.wHour,   now.wMinute, now.wSecond};
+  return {now.wYear, now.wMonth,  now.wDay,   dayOfYear(now.wYear, now.wMonth, now.wDay),
+          now.wHour, now.wMinute, now.wSecond};
 }
 
 }  // namespace hv

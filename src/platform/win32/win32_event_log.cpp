@@ -16,8 +16,8 @@ void Win32EventLog::report(std::int16_t eventType, TextView message) {
                       u"The event log cannot be opened");
   const std::string line = toAnsi(message);
   const char* strings[] = {line.c_str()};
-  const BOOL written = ReportEventA(source, static_cast<WORD>(eventType), 0, 0, nullptr, 1, 0,
-                                    strings, nullptr);
+  const BOOL written =
+      ReportEventA(source, static_cast<WORD>(eventType), 0, 0, nullptr, 1, 0, strings, nullptr);
   const DWORD failure = written ? 0 : GetLastError();
   DeregisterEventSource(source);
   if (!written)

@@ -22,16 +22,15 @@ HKEY keyOf(RegistryPort::Handle key) {
 
 std::int32_t Win32Registry::openKey(std::uint32_t root, std::string_view path, Handle& key) {
   HKEY opened = nullptr;
-  const LONG status = RegOpenKeyExA(rootKey(root), std::string(path).c_str(), 0, KEY_QUERY_VALUE,
-                                    &opened);
+  const LONG status =
+      RegOpenKeyExA(rootKey(root), std::string(path).c_str(), 0, KEY_QUERY_VALUE, &opened);
   if (status == ERROR_SUCCESS)
     key = reinterpret_cast<Handle>(opened);
   return status;
 }
 
-std::int32_t Win32Registry::queryValue(Handle key, std::string_view valueName,
-                                       std::uint32_t& type, std::uint8_t* data,
-                                       std::uint32_t& size) {
+std::int32_t Win32Registry::queryValue(Handle key, std::string_view valueName, std::uint32_t& type,
+                                       std::uint8_t* data, std::uint32_t& size) {
   DWORD valueType = 0;
   DWORD byteCount = size;
   const LONG status = RegQueryValueExA(keyOf(key), std::string(valueName).c_str(), nullptr,
