@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 
 #include "runtime/script_error.h"
@@ -38,6 +39,7 @@ struct HostCase {
   const char* what;
   Text url;
   bool passes;
+  friend void PrintTo(const HostCase& c, std::ostream* os) { *os << c.what; }
 };
 
 class HostTest : public ::testing::TestWithParam<HostCase> {};
