@@ -30,8 +30,20 @@ TextView charactersBetween(TextView text, std::size_t from, std::ptrdiff_t count
 }
 
 bool isForbiddenInFileName(char16_t c) {
-  constexpr TextView kReserved = u"/\\:*?\"<>|";
-  return c < u' ' || kReserved.find(c) != TextView::npos;
+  switch (c) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|':
+      return true;
+    default:
+      return c < u' ';
+  }
 }
 
 // Names the Windows file system hands to a device instead of a file, with any extension.

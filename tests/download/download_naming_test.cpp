@@ -6,6 +6,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_temp_folder.h"
+#include "platform/posix/posix_temp_folder.h"
 #include "runtime/script_error.h"
 
 namespace hv {
@@ -141,6 +142,9 @@ TEST(TempFolder, ComesFromThePortEndingInItsSeparator) {
   EXPECT_EQ(GetTempFolder(temp), u"/tmp/caf\u00e9/");
   temp.path.reset();
   EXPECT_EQ(GetTempFolder(temp), u"");
+
+  PosixTempFolder real;
+  EXPECT_TRUE(GetTempFolder(real).ends_with(u'/'));
 }
 
 TEST(PlainFileName, RefusesAnythingThatCouldLeaveTheFolderOrNameADevice) {
