@@ -15,6 +15,12 @@ const Text& D() {
   return SiteDomain();
 }
 
+Text upper(Text text) {
+  for (char16_t& c : text)
+    c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+  return text;
+}
+
 int errorNumberOf(void (*call)(TextView), TextView url) {
   try {
     call(url);
@@ -62,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostCase{"user and password", u"http://user:pw@www." + D() + u"/x", true},
         HostCase{"deeper label", u"http://a.b.c." + D() + u"/x", true},
         HostCase{"the domain itself, no leading dot", u"http://" + D() + u"/x", false},
-        HostCase{"capitals", u"http://WWW.CORVANTIS.EXAMPLE/x", false},
+        HostCase{"capitals", u"http://" + upper(u"www." + D()) + u"/x", false},
         HostCase{"a port", u"http://www." + D() + u":8080/x", false},
         HostCase{"domain only in the path", u"http://evil.test/www." + D(), false},
         HostCase{"host first, no scheme", u"www." + D() + u"/a/b", false},

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "control/dispatch.h"
-#include "control/dispatch_error.h"
 #include "download/site_domain.h"
 #include "fakes/fake_platform.h"
 #include "orchestrate/base.h"
@@ -50,12 +49,6 @@ TEST_F(DownloadLocation, UrlWithoutTwoSlashesIsASubscriptErrorAndChangesNothing)
     }
     EXPECT_EQ(base.installerUrl(), defaultInstallerUrl());
   }
-}
-
-TEST_F(DownloadLocation, CannotBeRead) {
-  std::vector<Variant> none;
-  EXPECT_THROW(invokeByName(base, u"DownloadLocation", MemberKind::PropertyGet, none),
-               DispatchError);
 }
 
 TEST(InetDownloaderFileNameParts, AnswersThroughTheDispatchLayer) {
