@@ -44,6 +44,8 @@ struct LeadingParts {
   TextView authority;       // between the second and the third "/", or to the end
 };
 
+// A URL with fewer than two "/" has no authority part at all: a subscript error, as indexing
+// the third part of a split would be.
 LeadingParts leadingParts(TextView url) {
   const auto first = url.find(u'/');
   const auto second = first == TextView::npos ? first : url.find(u'/', first + 1);
@@ -84,7 +86,8 @@ bool passesHostTest(TextView url) {
   if (at != TextView::npos && authority.find(u'@', at + 1) != TextView::npos)
     return false;
   const TextView host = at == TextView::npos ? authority : authority.substr(at + 1);
-  // A port never names the vendor's site, so a ":" ends the matter either way.
+  // The vendor's site is served on its scheme's own port: a host with a port, or with any other
+  // ":", is not one of its hosts.
   if (host.find(u':') != TextView::npos)
     return false;
   return host.ends_with(siteDomainSuffix());
