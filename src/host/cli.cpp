@@ -25,6 +25,12 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--log", "stderr|FILE", "send the library's log lines to stderr or append them to FILE",
+     [](HostOptions& options, const std::string& value) {
+       if (value.empty())
+         throw std::invalid_argument("needs stderr or a file name");
+       options.log = value;
+     }},
 };
 
 void printHelp(std::ostream& out) {

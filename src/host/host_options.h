@@ -6,6 +6,9 @@
 namespace hv {
 
 // What the options before the command choose for the whole run.
-struct HostOptions {};
+struct HostOptions {
+  // Where the library's log lines go: empty for the system log, "stderr", or a file to append to.
+  std::string log;
+};
 
 }  // namespace hv

@@ -17,7 +17,7 @@ Base::~Base() {
 
 void Base::UserControl_Initialize() {
   downloadLocationUrl = defaultInstallerUrl();
-  threadModuleState().logLevel = -1;
+  threadModuleState().logLevel = kLogLevelUnread;
 }
 
 void Base::UserControl_Terminate() {
