@@ -118,6 +118,15 @@ function run() {
                "Invalid domain must be a URL for corvantis.example");
   }
 
+  // The runtime's own errors arrive in the control facility with their standard text.
+  e = errorOf(function () { base.DownloadLocation = "abc"; });
+  if (!isNotBuilt(e)) {
+    checkEqual("DownloadLocation of a URL without a host: number", e ? e.number : 0,
+               0x800a0009 | 0);
+    checkEqual("DownloadLocation of a URL without a host: description", e ? e.description : "",
+               "Subscript out of range");
+  }
+
   // ---- dispatch errors ----
   checkErrorNumber("reading the write-only DownloadLocation",
                    function () { return base.DownloadLocation; }, memberNotFound);

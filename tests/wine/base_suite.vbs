@@ -169,6 +169,18 @@ Else
              "Invalid domain must be a URL for corvantis.example"
 End If
 
+' DownloadLocation quietly ignores a URL outside the domain; a URL without a host is the
+' runtime's subscript error, which arrives under its own number and text.
+base.DownloadLocation = "http://www.corvantis.example/setup.exe"
+If Not NotBuilt() Then
+  CheckEqual "DownloadLocation takes a URL of the domain", Err.Number, 0
+  base.DownloadLocation = "http://www.elsewhere.example/setup.exe"
+  CheckEqual "DownloadLocation ignores a URL outside the domain", Err.Number, 0
+  base.DownloadLocation = "abc"
+  CheckError "DownloadLocation of a URL without a host", 9, "", "Subscript out of range"
+End If
+Err.Clear
+
 ' ---- dispatch errors ---------------------------------------------------------------------
 Dim value
 value = base.DownloadLocation
