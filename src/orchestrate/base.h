@@ -32,6 +32,10 @@ class Base : public ControlObject {
   std::int32_t DownloadInternal(Text& source, Text& dest);
   std::int32_t Download(Text& source, Text& dest);
 
+  // The install folders the last reads of HasParticipantHalverine and HasSupervisorHV found.
+  const Text& participantInstallDirectory() const { return participantInstallDir; }
+  const Text& supervisorInstallDirectory() const { return supervisorInstallDir; }
+
   // The control array of download workers; element 0 comes with the layout and stays idle.
   const std::vector<std::shared_ptr<InetDownloader>>& inetDownloaders() const {
     return InetDownloader1;

@@ -15,26 +15,6 @@ void Base::DownloadLocation(const Text&) {
   pending(classInfo(), base_dispid::kDownloadLocation);
 }
 
-ScriptBool Base::HasCvxMime() {
-  pending(classInfo(), base_dispid::kHasCvxMime);
-}
-
-ScriptBool Base::HasCvtMime() {
-  pending(classInfo(), base_dispid::kHasCvtMime);
-}
-
-ScriptBool Base::HasParticipantHalverine() {
-  pending(classInfo(), base_dispid::kHasParticipantHalverine);
-}
-
-ScriptBool Base::HasSupervisorHV() {
-  pending(classInfo(), base_dispid::kHasSupervisorHV);
-}
-
-ScriptBool Base::HasIEAutoOpen() {
-  pending(classInfo(), base_dispid::kHasIEAutoOpen);
-}
-
 Variant Base::LAUNCH(Text&) {
   pending(classInfo(), base_dispid::kLAUNCH);
 }
