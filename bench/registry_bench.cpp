@@ -58,7 +58,7 @@ void readAllFive(Base& base, benchmark::State& state) {
 
 void BM_FiveDetectionPropertiesFrom10000Keys(benchmark::State& state) {
   ScratchStore store;
-  HostPlatform host(store.folder());
+  HostPlatform host(HostOptions{.registry = store.folder().string(), .log = ""});
   Base base(host.platform());
   readAllFive(base, state);  // the first read parses the store
   for (auto _ : state)

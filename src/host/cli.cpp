@@ -36,10 +36,16 @@ constexpr Option kOptions[] = {
          throw std::invalid_argument("needs a path");
        options.registry = value;
      }},
+    {"--log", "stderr|FILE", "send the library's log lines to stderr or append them to FILE",
+     [](HostOptions& options, const std::string& value) {
+       if (value.empty())
+         throw std::invalid_argument("needs stderr or a file name");
+       options.log = value;
+     }},
 };
 
 void printHelp(std::ostream& out) {
-  out << "usage: hvdetector [--help] [--registry PATH] COMMAND [ARGS]\n"
+  out << "usage: hvdetector [--help] [--registry PATH] [--log stderr|FILE] COMMAND [ARGS]\n"
          "\n"
          "Hosts the HVDetector controls on this machine as a browser page would: creates them,\n"
          "negotiates their safety, calls their members by name and shows what they show.\n"

@@ -7,7 +7,7 @@
 #include "host/command.h"
 #include "host/host_platform.h"
 #include "host/registered_control.h"
-#include "host/registry_location.h"
+#include "host/safety_negotiation.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
 #include "runtime/text_encoding.h"
@@ -41,14 +41,15 @@ std::string jsonString(std::string_view utf8) {
   return out + "\"";
 }
 
-// Reads the properties the way page script does: a Base from the registered class, then each
-// property through the dispatch layer.
+// Reads the properties the way page script does: a Base from the registered class, safe for
+// scripting, then each property through the dispatch layer.
 Detection detect(HostPlatform& host) {
   const ClassCatalog catalog = libraryCatalog(host.platform());
   // Base's layout holds an InetDownloader, so a page can create Base only with both registered.
   registeredClass(host.platform(), catalog, inetDownloaderClass().progId);
   const auto object =
       registeredClass(host.platform(), catalog, baseClass().progId).createInstance();
+  negotiateSafety(*object);
   Detection detection{};
   for (std::size_t i = 0; i < std::size(kProperties); ++i) {
     detection.answers[i] =
@@ -84,7 +85,7 @@ int detectCommand(CommandContext& context) {
   const bool json = context.args.size() == 1 && context.args[0] == "--json";
   if (!context.args.empty() && !json)
     return usageError(context, "detect takes only --json");
-  HostPlatform host(registryLocation(context.options));
+  HostPlatform host(context.options);
   host.registryStore().snapshot();
   if (const auto& problem = host.registryStore().problem())
     context.err << "hvdetector detect: " << problem->what() << " (the store reads as empty)\n";

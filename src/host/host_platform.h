@@ -1,22 +1,21 @@
 #pragma once
 
-#include <filesystem>
+#include <memory>
 
+#include "host/host_options.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_temp_folder.h"
 #include "platform/posix/registry_store.h"
 #include "platform/posix/store_registry.h"
-#include "platform/posix/syslog_event_log.h"
 
 namespace hv {
 
-// The real ports of this machine, owned for one run of the host and handed to the controls
-// as one Platform.
+// The real ports of this machine, chosen by the host options and owned for one run of the host,
+// handed to the controls as one Platform.
 class HostPlatform {
  public:
-  explicit HostPlatform(std::filesystem::path registryLocation)
-      : registryStore_(std::move(registryLocation)) {}
+  explicit HostPlatform(const HostOptions& options);
   HostPlatform(const HostPlatform&) = delete;
   HostPlatform& operator=(const HostPlatform&) = delete;
 
@@ -26,10 +25,10 @@ class HostPlatform {
  private:
   RegistryStore registryStore_;
   StoreRegistry registry_{registryStore_};
-  SyslogEventLog eventLog_;
+  std::unique_ptr<EventLogPort> eventLog_;
   PosixTempFolder tempFolder_;
   PosixClock clock_;
-  Platform platform_{registry_, eventLog_, tempFolder_, clock_};
+  Platform platform_;
 };
 
 }  // namespace hv

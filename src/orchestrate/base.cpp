@@ -15,7 +15,7 @@ Base::~Base() {
 }
 
 void Base::UserControl_Initialize() {
-  threadModuleState().logLevel = -1;
+  threadModuleState().logLevel = kLogLevelUnread;
 }
 
 void Base::UserControl_Terminate() {

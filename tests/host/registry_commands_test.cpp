@@ -2,30 +2,20 @@
 
 #include <cstdlib>
 #include <optional>
-#include <sstream>
 
-#include "host/cli.h"
 #include "host/registry_location.h"
-#include "posix/temp_dir.h"
+#include "support/host_run.h"
+#include "support/temp_dir.h"
 
 namespace hv {
 namespace {
 
+using testing::HostRun;
 using testing::TempDir;
 using testing::writeFile;
 
-struct HostRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 HostRun host(std::vector<std::string> args) {
-  args.insert(args.begin(), "hvdetector");
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = runHost(args, out, err);
-  return {status, out.str(), err.str()};
+  return testing::runHostWith(std::move(args));
 }
 
 const std::string kInstalled =
@@ -116,7 +106,7 @@ TEST(RegistryLocation, OptionThenVariableThenThePerUserFolder) {
     ScopedVariable variable("HVDETECTOR_REGISTRY", c.variable);
     ScopedVariable xdg("XDG_CONFIG_HOME", c.xdg);
     ScopedVariable home("HOME", c.home);
-    EXPECT_EQ(registryLocation(HostOptions{c.option}), c.expected);
+    EXPECT_EQ(registryLocation(HostOptions{.registry = c.option, .log = ""}), c.expected);
   }
 }
 

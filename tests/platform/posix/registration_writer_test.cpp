@@ -5,7 +5,7 @@
 #include "control/library_classes.h"
 #include "detect/registry_routines.h"
 #include "platform/posix/store_registry.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace hv {
 namespace {
