@@ -195,5 +195,24 @@ TEST(RegFileFormat, WritesWhatReadsBackToTheSameTree) {
   EXPECT_EQ(again, tree);
 }
 
+// Store files are anyone's bytes: damaged copies of a valid file either read or are refused
+// with a line, never a crash or a read out of bounds (the sanitizer build checks).
+TEST(RegFileReader, DamagedFilesAreReadOrRefusedWithoutHarm) {
+  const std::string valid = encodeRegFileText(fromUtf8(kEveryKind));
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245 + 12345, seed >> 8; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = round % 2 == 0 ? valid : std::string(kEveryKind);
+    for (int flips = 1 + next() % 4; flips > 0; --flips)
+      damaged[next() % damaged.size()] = static_cast<char>(next());
+    damaged.resize(damaged.size() - next() % 8);
+    RegistryTree tree;
+    try {
+      readRegFile(decodeRegFileBytes(damaged), tree);
+    } catch (const RegFileError&) {
+    }
+  }
+}
+
 }  // namespace
 }  // namespace hv
