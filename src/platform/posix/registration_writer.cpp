@@ -81,8 +81,8 @@ void replaceAtomically(const fs::path& target, const std::string& bytes) {
 fs::path RegistrationWriter::targetFile() const {
   const fs::path& location = store_.location();
   std::error_code error;
-  const bool folder = fs::exists(location, error) ? fs::is_directory(location, error)
-                                                  : location.extension() != ".reg";
+  const bool folder =
+      fs::exists(location, error) ? fs::is_directory(location, error) : !hasRegExtension(location);
   return folder ? location / kOwnFileName : location;
 }
 

@@ -11,16 +11,12 @@
 
 namespace hv {
 namespace fs = std::filesystem;
-namespace {
-
 bool hasRegExtension(const fs::path& path) {
   std::string extension = path.extension().string();
   std::transform(extension.begin(), extension.end(), extension.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return extension == ".reg";
 }
-
-}  // namespace
 
 void readRegFileAt(const fs::path& file, RegistryTree& tree) {
   std::ifstream in(file, std::ios::binary);

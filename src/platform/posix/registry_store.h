@@ -46,6 +46,9 @@ class RegistryStore {
   std::optional<RegFileError> problem_;
 };
 
+// A name ending in ".reg", in any case: the files a folder store is made of.
+bool hasRegExtension(const std::filesystem::path& path);
+
 // Reads one .reg file into `tree`; throws RegFileError naming the file.
 void readRegFileAt(const std::filesystem::path& file, RegistryTree& tree);
 
