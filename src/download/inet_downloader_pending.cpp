@@ -39,8 +39,4 @@ void InetDownloader::ReadCharacterData() {
   pending(classInfo(), inet_downloader_dispid::kReadCharacterData);
 }
 
-Variant InetDownloader::getFileNameParts(Text&) {
-  pending(classInfo(), inet_downloader_dispid::kGetFileNameParts);
-}
-
 }  // namespace hv

@@ -2,6 +2,7 @@
 
 #include "control/library_classes.h"
 #include "control/module_state.h"
+#include "download/site_domain.h"
 
 namespace hv {
 
@@ -15,6 +16,7 @@ Base::~Base() {
 }
 
 void Base::UserControl_Initialize() {
+  downloadLocationUrl = defaultInstallerUrl();
   threadModuleState().logLevel = kLogLevelUnread;
 }
 

@@ -49,6 +49,9 @@ class Base : public ControlObject, public ObjectSafety {
     return InetDownloader1;
   }
 
+  // The URL INSTALL fetches from. Script can only write it (DownloadLocation); the host can read.
+  const Text& installerUrl() const { return downloadLocationUrl; }
+
  private:
   void UserControl_Initialize();
   void UserControl_Terminate();

@@ -11,10 +11,6 @@ namespace {
 
 }  // namespace
 
-void Base::DownloadLocation(const Text&) {
-  pending(classInfo(), base_dispid::kDownloadLocation);
-}
-
 Variant Base::LAUNCH(Text&) {
   pending(classInfo(), base_dispid::kLAUNCH);
 }
