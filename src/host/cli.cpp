@@ -12,6 +12,11 @@ namespace {
 constexpr Command kCommands[] = {
     {"describe", "", "print the type library: classes, identifiers, members, events, registration",
      describeCommand},
+    {"detect", "[--json]", "read the five detection properties of Base from the registry store",
+     detectCommand},
+    {"register", "", "register the type library and both classes in the registry store",
+     registerCommand},
+    {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
@@ -25,6 +30,12 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--registry", "PATH", "the registry store: a .reg file or a folder of them",
+     [](HostOptions& options, const std::string& value) {
+       if (value.empty())
+         throw std::invalid_argument("needs a path");
+       options.registry = value;
+     }},
     {"--log", "stderr|FILE", "send the library's log lines to stderr or append them to FILE",
      [](HostOptions& options, const std::string& value) {
        if (value.empty())
@@ -34,10 +45,12 @@ constexpr Option kOptions[] = {
 };
 
 void printHelp(std::ostream& out) {
-  out << "usage: hvdetector [--help] COMMAND [ARGS]\n"
+  out << "usage: hvdetector [--help] [--registry PATH] [--log stderr|FILE] COMMAND [ARGS]\n"
          "\n"
          "Hosts the HVDetector controls on this machine as a browser page would: creates them,\n"
          "negotiates their safety, calls their members by name and shows what they show.\n"
+         "The registry store is --registry PATH, else $HVDETECTOR_REGISTRY, else\n"
+         "$XDG_CONFIG_HOME/hvdetector/registry (~/.config when XDG_CONFIG_HOME is not set).\n"
          "\n"
          "commands:\n";
   for (const auto& c : kCommands) {

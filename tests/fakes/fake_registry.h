@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -37,9 +39,16 @@ class FakeRegistry : public RegistryPort {
   std::size_t openHandles() const { return open_.size(); }
   int dataQueries() const { return dataQueries_; }
 
+  // Runs after every size-only query, before the caller's data query: a test grows or removes
+  // the value in between, as another process may.
+  std::function<void()> afterSizeQuery;
+  // When set, what every size-only query reports instead of the true byte count.
+  std::optional<std::uint32_t> reportedSize;
+
   std::int32_t openKey(std::uint32_t root, std::string_view path, Handle& key) override {
     const auto it = keys_.find({root, lower(std::string(path))});
-    if (it == keys_.end()) return kRegistryFileNotFound;
+    if (it == keys_.end())
+      return kRegistryFileNotFound;
     ++opens_;
     key = nextHandle_++;
     open_[key] = it->first;
@@ -49,14 +58,18 @@ class FakeRegistry : public RegistryPort {
   std::int32_t queryValue(Handle key, std::string_view name, std::uint32_t& type,
                           std::uint8_t* data, std::uint32_t& size) override {
     const auto handle = open_.find(key);
-    if (handle == open_.end()) return kRegistryInvalidHandle;
+    if (handle == open_.end())
+      return kRegistryInvalidHandle;
     const auto& values = keys_[handle->second];
     const auto it = values.find(lower(std::string(name)));
-    if (it == values.end()) return kRegistryFileNotFound;
+    if (it == values.end())
+      return kRegistryFileNotFound;
     const auto& [valueType, bytes] = it->second;
     type = valueType;
     if (data == nullptr) {
-      size = static_cast<std::uint32_t>(bytes.size());
+      size = reportedSize.value_or(static_cast<std::uint32_t>(bytes.size()));
+      if (afterSizeQuery)
+        afterSizeQuery();
       return kRegistrySuccess;
     }
     ++dataQueries_;
@@ -64,13 +77,15 @@ class FakeRegistry : public RegistryPort {
       size = static_cast<std::uint32_t>(bytes.size());
       return kRegistryMoreData;
     }
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    if (!bytes.empty())
+      std::memcpy(data, bytes.data(), bytes.size());
     size = static_cast<std::uint32_t>(bytes.size());
     return kRegistrySuccess;
   }
 
   std::int32_t closeKey(Handle key) override {
-    if (open_.erase(key) == 0) return kRegistryInvalidHandle;
+    if (open_.erase(key) == 0)
+      return kRegistryInvalidHandle;
     ++closes_;
     return kRegistrySuccess;
   }
@@ -78,7 +93,8 @@ class FakeRegistry : public RegistryPort {
  private:
   using KeyId = std::tuple<std::uint32_t, std::string>;
   static std::string lower(std::string s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    for (char& c : s)
+      c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
     return s;
   }
   std::map<KeyId, std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>> keys_;
