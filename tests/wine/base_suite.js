@@ -49,11 +49,11 @@ function isNotBuilt(e) {
   return false;
 }
 
+// Deletes a value ("KEY\\NAME") through reg.exe: Wine's shell object cannot delete.
 function registryDelete(path) {
-  try {
-    shell.RegDelete(path);
-  } catch (e) {
-  }
+  var cut = path.lastIndexOf("\\");
+  shell.Run("reg delete \"" + path.substring(0, cut) + "\" /v \"" + path.substring(cut + 1) +
+            "\" /f", 0, true);
 }
 
 function run() {

@@ -53,8 +53,14 @@ Sub CheckErrorNumber(label, number)
   Err.Clear
 End Sub
 
+' Deletes a value ("KEY\NAME") or a whole key ("KEY\") through reg.exe: Wine's shell object
+' cannot delete.
 Sub RegistryDelete(path)
-  shell.RegDelete path
+  Dim cut, command
+  cut = InStrRev(path, "\")
+  command = "reg delete """ & Left(path, cut - 1) & """"
+  If cut < Len(path) Then command = command & " /v """ & Mid(path, cut + 1) & """"
+  shell.Run command & " /f", 0, True
   Err.Clear
 End Sub
 
@@ -116,8 +122,20 @@ For Each row In detection
   End If
 Next
 
+' An install folder stored as a number still reads as text that is not empty.
+If Not PropertyNotBuilt("HasParticipantHalverine") Then
+  shell.RegWrite kEditions & "Corvantis Participant Halverine\Install_Dir", 5, "REG_DWORD"
+  CheckEqual "HasParticipantHalverine with a number", ReadProperty("HasParticipantHalverine"), True
+  RegistryDelete kEditions & "Corvantis Participant Halverine\Install_Dir"
+End If
+
 RegistryDelete kAutoOpen & "Corvantis Executable"
 If Not PropertyNotBuilt("HasIEAutoOpen") Then
+  shell.Run "reg add """ & Left(kAutoOpen, Len(kAutoOpen) - 1) & _
+            """ /v ""Corvantis Executable"" /t REG_NONE /f", 0, True
+  CheckEqual "HasIEAutoOpen with a value of no type and no data", _
+             ReadProperty("HasIEAutoOpen"), True
+  RegistryDelete kAutoOpen & "Corvantis Executable"
   CheckEqual "HasIEAutoOpen without the value", ReadProperty("HasIEAutoOpen"), False
   shell.RegWrite kAutoOpen & "Corvantis Executable", "", "REG_SZ"
   CheckEqual "HasIEAutoOpen with the value", ReadProperty("HasIEAutoOpen"), True

@@ -9,14 +9,15 @@
 namespace hv {
 namespace {
 
-// Loaded once and kept for the life of the process: oleaut32 caches the library itself.
+// Loaded once and kept for the life of the process: oleaut32 caches the library itself. The
+// module file does not change while it is loaded, so a failure stays a failure.
 HRESULT moduleTypeLibrary(ITypeLib** library) {
-  static ITypeLib* loaded = nullptr;
-  if (!loaded) {
-    const HRESULT hr = LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, &loaded);
-    if (FAILED(hr))
-      return hr;
-  }
+  static ITypeLib* const loaded = [] {
+    ITypeLib* read = nullptr;
+    return SUCCEEDED(LoadTypeLibEx(modulePath().c_str(), REGKIND_NONE, &read)) ? read : nullptr;
+  }();
+  if (!loaded)
+    return TYPE_E_CANTLOADLIBRARY;
   loaded->AddRef();
   *library = loaded;
   return S_OK;
