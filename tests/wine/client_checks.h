@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include <ole2.h>
 
 #include <cstdio>
 #include <string>
@@ -62,5 +62,6 @@ void checkInterfaces(Checks& checks);
 void checkDispatch(Checks& checks);
 void checkTypeLibrary(Checks& checks);
 void checkRegistration(Checks& checks, const std::wstring& modulePath);
+void checkPorts(Checks& checks);
 
 }  // namespace hv::client

@@ -46,6 +46,7 @@ int wmain(int argc, wchar_t** argv) {
   checkInterfaces(checks);
   checkDispatch(checks);
   checkTypeLibrary(checks);
+  checkPorts(checks);
   checkRegistration(checks, argv[1]);  // last: it unregisters the module
   CoUninitialize();
   std::printf("%d passed, %d failed\n", checks.passed, checks.failed);
