@@ -36,41 +36,45 @@ bool namedArgumentsAllowed(const DISPPARAMS& params, WORD flags) {
          params.rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
 }
 
-// The caller's arguments, last first in DISPPARAMS, in declaration order.
-std::vector<VARIANT*> argumentsInOrder(const DISPPARAMS& params) {
-  std::vector<VARIANT*> ordered;
-  for (UINT i = params.cArgs; i > 0; --i)
-    ordered.push_back(&params.rgvarg[i - 1]);
-  return ordered;
-}
+// What the caller handed over: its arguments, last first in DISPPARAMS, and where the outcome goes.
+struct Caller {
+  const DISPPARAMS& params;
+  VARIANT* result;
+  EXCEPINFO* exception;
+  UINT* argumentError;
 
-UINT dispParamsPosition(const DISPPARAMS& params, std::size_t index) {
-  return params.cArgs - 1 - static_cast<UINT>(index);
-}
+  std::size_t argumentCount() const { return params.cArgs; }
+  // The caller's variable for the parameter at `index`, in declaration order.
+  VARIANT& argument(std::size_t index) const {
+    return params.rgvarg[params.cArgs - 1 - static_cast<UINT>(index)];
+  }
+  void nameArgument(std::size_t index) const {
+    if (argumentError)
+      *argumentError = params.cArgs - 1 - static_cast<UINT>(index);
+  }
+};
 
-HRESULT runMember(ControlObject& object, const MemberInfo& member,
-                  const std::vector<VARIANT*>& callerArgs, std::vector<Variant>& args,
-                  VARIANT* result, EXCEPINFO* exception, UINT* argumentError,
-                  const DISPPARAMS& params) {
+HRESULT runMember(ControlObject& object, const MemberInfo& member, std::vector<Variant>& args,
+                  const Caller& caller) {
   Variant value;
   HRESULT hr = S_OK;
   try {
     value = invoke(object, member.id, member.kind, args);
   } catch (const ScriptError& error) {
-    reportScriptError(error, exception);
+    reportScriptError(error, caller.exception);
     hr = DISP_E_EXCEPTION;
   } catch (const DispatchError& error) {
-    if (error.argument() && argumentError)
-      *argumentError = dispParamsPosition(params, *error.argument());
+    if (error.argument())
+      caller.nameArgument(*error.argument());
     return static_cast<HRESULT>(error.code());
   }
   // The dispatch layer hands by-reference parameters back also when the member failed.
-  for (std::size_t i = 0; i < callerArgs.size(); ++i) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
     if (member.params[i].byRef)
-      writeBack(args[i], *callerArgs[i]);
+      writeBack(args[i], caller.argument(i));
   }
-  if (SUCCEEDED(hr) && result)
-    hr = toComVariant(value, *result);
+  if (SUCCEEDED(hr) && caller.result)
+    hr = toComVariant(value, *caller.result);
   return hr;
 }
 
@@ -80,28 +84,26 @@ HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* 
                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
   try {
     static DISPPARAMS noArguments{};
-    const DISPPARAMS& call = params ? *params : noArguments;
-    if (call.cArgs > 0 && !call.rgvarg)
+    const Caller caller{params ? *params : noArguments, result, exception, argumentError};
+    if (caller.params.cArgs > 0 && !caller.params.rgvarg)
       return E_INVALIDARG;
-    if (!namedArgumentsAllowed(call, flags))
+    if (!namedArgumentsAllowed(caller.params, flags))
       return DISP_E_NONAMEDARGS;
     if (result)
       VariantInit(result);
 
     const MemberInfo& member = callableMember(
-        object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), call.cArgs);
-    const std::vector<VARIANT*> callerArgs = argumentsInOrder(call);
+        object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), caller.argumentCount());
     std::vector<Variant> args;
-    for (std::size_t i = 0; i < callerArgs.size(); ++i) {
-      auto value = fromComVariant(*callerArgs[i]);
+    for (std::size_t i = 0; i < caller.argumentCount(); ++i) {
+      auto value = fromComVariant(caller.argument(i));
       if (!value) {
-        if (argumentError)
-          *argumentError = dispParamsPosition(call, i);
+        caller.nameArgument(i);
         return DISP_E_TYPEMISMATCH;
       }
       args.push_back(std::move(*value));
     }
-    return runMember(object, member, callerArgs, args, result, exception, argumentError, call);
+    return runMember(object, member, args, caller);
   } catch (const DispatchError& error) {
     return static_cast<HRESULT>(error.code());
   } catch (const std::bad_alloc&) {
