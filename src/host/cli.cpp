@@ -44,6 +44,14 @@ constexpr Option kOptions[] = {
      }},
 };
 
+void printHelpRow(std::ostream& out, std::string_view name, std::string_view argument,
+                  std::string_view summary) {
+  std::string left = std::string(name) + (argument.empty() ? "" : " ") + std::string(argument);
+  if (left.size() < 22)
+    left.resize(22, ' ');
+  out << "  " << left << "  " << summary << "\n";
+}
+
 void printHelp(std::ostream& out) {
   out << "usage: hvdetector [--help] [--registry PATH] [--log stderr|FILE] COMMAND [ARGS]\n"
          "\n"
@@ -53,21 +61,11 @@ void printHelp(std::ostream& out) {
          "$XDG_CONFIG_HOME/hvdetector/registry (~/.config when XDG_CONFIG_HOME is not set).\n"
          "\n"
          "commands:\n";
-  for (const auto& c : kCommands) {
-    std::string left =
-        std::string(c.name) + (c.synopsis.empty() ? "" : " ") + std::string(c.synopsis);
-    if (left.size() < 22)
-      left.resize(22, ' ');
-    out << "  " << left << "  " << c.summary << "\n";
-  }
+  for (const auto& c : kCommands)
+    printHelpRow(out, c.name, c.synopsis, c.summary);
   out << "\noptions:\n";
-  for (const auto& o : kOptions) {
-    std::string left =
-        std::string(o.name) + (o.valueName.empty() ? "" : " ") + std::string(o.valueName);
-    if (left.size() < 22)
-      left.resize(22, ' ');
-    out << "  " << left << "  " << o.summary << "\n";
-  }
+  for (const auto& o : kOptions)
+    printHelpRow(out, o.name, o.valueName, o.summary);
 }
 
 }  // namespace
