@@ -114,6 +114,33 @@ void checkConnectionPoints(Checks& checks) {
   }
 }
 
+// The container lists its one outgoing interface, under the current identifier.
+void checkEnumeration(Checks& checks, IUnknown* base) {
+  IConnectionPointContainer* container = nullptr;
+  base->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+  IEnumConnectionPoints* points = nullptr;
+  if (container)
+    container->EnumConnectionPoints(&points);
+  checks.check("Base enumerates its connection points", points != nullptr);
+  if (points) {
+    IConnectionPoint* point[2] = {};
+    ULONG fetched = 0;
+    checks.equal("one connection point", points->Next(2, point, &fetched), S_FALSE);
+    checks.equal("one fetched", fetched, ULONG{1});
+    IID iid{};
+    if (point[0] && SUCCEEDED(point[0]->GetConnectionInterface(&iid))) {
+      checks.equal("under the current event interface", fromGuid(iid),
+                   Guid::of("{A28959C2-D3C3-4521-A79A-17712D8DAB48}"));
+    }
+    if (point[0])
+      point[0]->Release();
+    checks.equal("nothing after it", points->Next(1, point, nullptr), S_FALSE);
+    points->Release();
+  }
+  if (container)
+    container->Release();
+}
+
 void checkClassInfo(Checks& checks, IUnknown* base) {
   IProvideClassInfo2* provide = nullptr;
   base->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&provide));
@@ -148,6 +175,7 @@ void checkInterfaces(Checks& checks) {
   if (base && downloader) {
     checkAliases(checks, base, downloader);
     checkClassInfo(checks, base);
+    checkEnumeration(checks, base);
   }
   if (base)
     base->Release();

@@ -1,5 +1,6 @@
 #include "control/object_safety.h"
 #include "platform/win32/base_com_object.h"
+#include "platform/win32/com_errors.h"
 
 namespace hv {
 namespace {
@@ -26,27 +27,31 @@ HRESULT STDMETHODCALLTYPE BaseComObject::GetInterfaceSafetyOptions(REFIID riid, 
                                                                    DWORD* enabled) {
   if (!supported || !enabled)
     return E_POINTER;
-  ObjectSafety* safety = queryObjectSafety(object());
-  if (!safety)
-    return E_NOINTERFACE;
-  Guid storage;
-  std::uint32_t supportedOptions = *supported;
-  std::uint32_t enabledOptions = *enabled;
-  const HResult hr = safety->IObjectSafety_GetInterfaceSafetyOptions(
-      identifierAt(addressOf(riid), storage), &supportedOptions, &enabledOptions);
-  *supported = supportedOptions;
-  *enabled = enabledOptions;
-  return static_cast<HRESULT>(hr);
+  return guarded([&] {
+    ObjectSafety* safety = queryObjectSafety(object());
+    if (!safety)
+      return E_NOINTERFACE;
+    Guid storage;
+    std::uint32_t supportedOptions = *supported;
+    std::uint32_t enabledOptions = *enabled;
+    const HResult hr = safety->IObjectSafety_GetInterfaceSafetyOptions(
+        identifierAt(addressOf(riid), storage), &supportedOptions, &enabledOptions);
+    *supported = supportedOptions;
+    *enabled = enabledOptions;
+    return static_cast<HRESULT>(hr);
+  });
 }
 
 HRESULT STDMETHODCALLTYPE BaseComObject::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                                    DWORD enabled) {
-  ObjectSafety* safety = queryObjectSafety(object());
-  if (!safety)
-    return E_NOINTERFACE;
-  Guid storage;
-  return static_cast<HRESULT>(safety->IObjectSafety_SetInterfaceSafetyOptions(
-      identifierAt(addressOf(riid), storage), mask, enabled));
+  return guarded([&] {
+    ObjectSafety* safety = queryObjectSafety(object());
+    if (!safety)
+      return E_NOINTERFACE;
+    Guid storage;
+    return static_cast<HRESULT>(safety->IObjectSafety_SetInterfaceSafetyOptions(
+        identifierAt(addressOf(riid), storage), mask, enabled));
+  });
 }
 
 }  // namespace hv

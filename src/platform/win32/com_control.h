@@ -15,7 +15,9 @@
 #include "control/control_object.h"
 #include "control/dispatch.h"
 #include "platform/win32/com_connection_point.h"
+#include "platform/win32/com_errors.h"
 #include "platform/win32/com_invoke.h"
+#include "platform/win32/single_connection_point_enumerator.h"
 #include "platform/win32/type_library.h"
 #include "platform/win32/variant_bridge.h"
 
@@ -78,26 +80,27 @@ class ComControl : public Dual,
     *info = nullptr;
     if (index != 0)
       return DISP_E_BADINDEX;
-    return moduleTypeInfo(object_->classInfo().defaultInterface.current.iid, info);
+    return guarded(
+        [&] { return moduleTypeInfo(object_->classInfo().defaultInterface.current.iid, info); });
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (!names || !ids)
       return E_POINTER;
     // Only member names are known; parameter names cannot be used to name arguments.
-    HRESULT hr = S_OK;
-    for (UINT i = 0; i < count; ++i) {
+    for (UINT i = 0; i < count; ++i)
       ids[i] = DISPID_UNKNOWN;
-      if (i == 0 && names[0]) {
-        try {
-          ids[0] = idOfName(object_->classInfo(), textOf(names[0], wcslen(names[0])));
-          continue;
-        } catch (...) {
-        }
-      }
-      hr = DISP_E_UNKNOWNNAME;
-    }
-    return hr;
+    if (count == 0)
+      return S_OK;
+    const HRESULT hr = guarded([&] {
+      if (!names[0])
+        return DISP_E_UNKNOWNNAME;
+      ids[0] = idOfName(object_->classInfo(), textOf(names[0], wcslen(names[0])));
+      return S_OK;
+    });
+    if (FAILED(hr))
+      return hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME;
+    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
@@ -107,9 +110,17 @@ class ComControl : public Dual,
 
   // IConnectionPointContainer
   HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
-    if (points)
-      *points = nullptr;
-    return E_NOTIMPL;
+    if (!points)
+      return E_POINTER;
+    *points = nullptr;
+    IConnectionPoint* point = nullptr;
+    const HRESULT hr =
+        FindConnectionPoint(toGuid(object_->classInfo().eventInterface.current.iid), &point);
+    if (FAILED(hr))
+      return hr;
+    *points = new (std::nothrow) SingleConnectionPointEnumerator(point);
+    point->Release();
+    return *points ? S_OK : E_OUTOFMEMORY;
   }
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
     if (!point)
@@ -125,7 +136,7 @@ class ComControl : public Dual,
 
   // IProvideClassInfo2
   HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
-    return moduleTypeInfo(object_->classInfo().clsid, info);
+    return guarded([&] { return moduleTypeInfo(object_->classInfo().clsid, info); });
   }
   HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override {
     if (!guid)
@@ -155,11 +166,11 @@ class ComControl : public Dual,
       return E_POINTER;
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = call(id, flags, args, &result);
+    const HRESULT hr = guarded([&] { return call(id, flags, args, &result); });
     return SUCCEEDED(hr) ? storeResult(result, out) : hr;
   }
   HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args) {
-    return call(id, flags, args, nullptr);
+    return guarded([&] { return call(id, flags, args, nullptr); });
   }
 
  private:
