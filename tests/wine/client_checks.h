@@ -63,5 +63,6 @@ void checkDispatch(Checks& checks);
 void checkTypeLibrary(Checks& checks);
 void checkRegistration(Checks& checks, const std::wstring& modulePath);
 void checkPorts(Checks& checks);
+void checkResources(Checks& checks, const std::wstring& modulePath);
 
 }  // namespace hv::client

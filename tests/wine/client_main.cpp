@@ -47,6 +47,7 @@ int wmain(int argc, wchar_t** argv) {
   checkDispatch(checks);
   checkTypeLibrary(checks);
   checkPorts(checks);
+  checkResources(checks, argv[1]);
   checkRegistration(checks, argv[1]);  // last: it unregisters the module
   CoUninitialize();
   std::printf("%d passed, %d failed\n", checks.passed, checks.failed);
