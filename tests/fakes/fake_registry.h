@@ -39,7 +39,8 @@ class FakeRegistry : public RegistryPort {
 
   std::int32_t openKey(std::uint32_t root, std::string_view path, Handle& key) override {
     const auto it = keys_.find({root, lower(std::string(path))});
-    if (it == keys_.end()) return kRegistryFileNotFound;
+    if (it == keys_.end())
+      return kRegistryFileNotFound;
     ++opens_;
     key = nextHandle_++;
     open_[key] = it->first;
@@ -49,10 +50,12 @@ class FakeRegistry : public RegistryPort {
   std::int32_t queryValue(Handle key, std::string_view name, std::uint32_t& type,
                           std::uint8_t* data, std::uint32_t& size) override {
     const auto handle = open_.find(key);
-    if (handle == open_.end()) return kRegistryInvalidHandle;
+    if (handle == open_.end())
+      return kRegistryInvalidHandle;
     const auto& values = keys_[handle->second];
     const auto it = values.find(lower(std::string(name)));
-    if (it == values.end()) return kRegistryFileNotFound;
+    if (it == values.end())
+      return kRegistryFileNotFound;
     const auto& [valueType, bytes] = it->second;
     type = valueType;
     if (data == nullptr) {
@@ -64,13 +67,15 @@ class FakeRegistry : public RegistryPort {
       size = static_cast<std::uint32_t>(bytes.size());
       return kRegistryMoreData;
     }
-    if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
+    if (!bytes.empty())
+      std::memcpy(data, bytes.data(), bytes.size());
     size = static_cast<std::uint32_t>(bytes.size());
     return kRegistrySuccess;
   }
 
   std::int32_t closeKey(Handle key) override {
-    if (open_.erase(key) == 0) return kRegistryInvalidHandle;
+    if (open_.erase(key) == 0)
+      return kRegistryInvalidHandle;
     ++closes_;
     return kRegistrySuccess;
   }
@@ -78,7 +83,8 @@ class FakeRegistry : public RegistryPort {
  private:
   using KeyId = std::tuple<std::uint32_t, std::string>;
   static std::string lower(std::string s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
+    for (char& c : s)
+      c = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
     return s;
   }
   std::map<KeyId, std::map<std::string, std::pair<std::uint32_t, std::vector<std::uint8_t>>>> keys_;
