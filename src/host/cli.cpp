@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "host/command.h"
+#include "host/host_network.h"
 
 namespace hv {
 namespace {
@@ -12,6 +13,8 @@ namespace {
 constexpr Command kCommands[] = {
     {"describe", "", "print the type library: classes, identifiers, members, events, registration",
      describeCommand},
+    {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
+     fetchCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
@@ -25,6 +28,11 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--connect-to", "H:P:ADDR:P", "send requests for host H port P to ADDR port P (repeatable)",
+     [](HostOptions& options, const std::string& value) {
+       checkConnectTo(value);
+       options.connectTo.push_back(value);
+     }},
 };
 
 void printHelp(std::ostream& out) {

@@ -28,5 +28,6 @@ struct Command {
 int usageError(CommandContext& context, std::string_view message);
 
 int describeCommand(CommandContext& context);
+int fetchCommand(CommandContext& context);
 
 }  // namespace hv
