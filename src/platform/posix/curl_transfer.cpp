@@ -105,6 +105,7 @@ class CurlTransfer : public TransferControl {
   void notify(std::int16_t state);
   void followRedirect();
   void resumeWhenRoom();
+  void watchForSilence(std::chrono::milliseconds after);
   const std::string* findHeader(std::string_view name) const;
   std::size_t buffered() const { return buffer_.size() - readPosition_; }
 
@@ -121,6 +122,8 @@ class CurlTransfer : public TransferControl {
   bool redirecting_ = false;
   int redirects_ = 0;
   long timeoutSeconds_ = 0;
+  std::optional<EventLoop::TimerId> silenceTimer_;
+  EventLoop::Clock::time_point lastActivity_;
 
   bool httpResponse_ = false;
   long status_ = 0;
@@ -269,7 +272,8 @@ void CurlTransfer::Cancel() {
 
 std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t) {
   const auto alive = alive_;
-  while (phase_ == Phase::Responded && buffered() == 0 && !bodyEnded_) {
+  const auto wanted = static_cast<std::size_t>(std::max<std::int16_t>(size, 0));
+  while (phase_ == Phase::Responded && buffered() < wanted && !bodyEnded_) {
     resumeWhenRoom();
     multi_.loop.waitAndPump(kNetworkWaitSlice);
     if (!*alive)
@@ -277,7 +281,7 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
   }
   if (phase_ != Phase::Responded || size <= 0)
     return {};
-  const std::size_t n = std::min(buffered(), static_cast<std::size_t>(size));
+  const std::size_t n = std::min(buffered(), wanted);
   const auto first = buffer_.begin() + static_cast<long>(readPosition_);
   std::vector<std::uint8_t> chunk(first, first + static_cast<long>(n));
   readPosition_ += n;
@@ -308,21 +312,47 @@ void CurlTransfer::start(const std::string& url) {
   bodyEnded_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, timeoutSeconds_);
-  // A server that stops sending, before or during the body, fails the request after the same
-  // time-out: less than one byte a second for that long.
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, timeoutSeconds_ > 0 ? 1L : 0L);
-  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, timeoutSeconds_);
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");
     return;
   }
   inMulti_ = true;
+  lastActivity_ = EventLoop::Clock::now();
+  watchForSilence(std::chrono::seconds(timeoutSeconds_));
 }
 
 void CurlTransfer::stop() {
   if (inMulti_)
     curl_multi_remove_handle(multi_.handle, easy_);
   inMulti_ = false;
+  if (silenceTimer_)
+    multi_.loop.cancelTimer(*silenceTimer_);
+  silenceTimer_.reset();
+}
+
+// A server that goes quiet, before the response or in the middle of the body, ends the request
+// once it has said nothing for the whole time-out. A transfer paused because the reader is
+// behind is not silent.
+void CurlTransfer::watchForSilence(std::chrono::milliseconds after) {
+  if (timeoutSeconds_ <= 0)
+    return;
+  silenceTimer_ = multi_.loop.startTimer(after, [this] {
+    silenceTimer_.reset();
+    const auto timeout = std::chrono::seconds(timeoutSeconds_);
+    const auto quiet = EventLoop::Clock::now() - lastActivity_;
+    if (paused_ || quiet < timeout) {
+      watchForSilence(
+          std::chrono::ceil<std::chrono::milliseconds>(paused_ ? timeout : timeout - quiet));
+      return;
+    }
+    const bool responded = phase_ == Phase::Responded;
+    stop();
+    if (responded)
+      bodyEnded_ = true;
+    else
+      fail(CURLE_OPERATION_TIMEDOUT, "Timed out: no answer from the server for " +
+                                         std::to_string(timeoutSeconds_) + " seconds");
+  });
 }
 
 void CurlTransfer::finished(CURLcode result) {
@@ -379,6 +409,7 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
 
 // Returns false to abort the transfer.
 bool CurlTransfer::headerLine(std::string_view line) {
+  lastActivity_ = EventLoop::Clock::now();
   line = trimmed(line);
   if (line.starts_with("HTTP/")) {
     httpResponse_ = true;
@@ -414,6 +445,7 @@ void CurlTransfer::endOfHeaders() {
 }
 
 std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
+  lastActivity_ = EventLoop::Clock::now();
   if (redirecting_)
     return size;  // a redirect's own body is not the file
   if (phase_ == Phase::Requesting)
@@ -468,6 +500,7 @@ void CurlTransfer::notify(std::int16_t state) {
 void CurlTransfer::resumeWhenRoom() {
   if (paused_ && inMulti_ && buffered() < kBufferCapacity / 2) {
     paused_ = false;
+    lastActivity_ = EventLoop::Clock::now();
     curl_easy_pause(easy_, CURLPAUSE_CONT);
   }
 }
