@@ -30,7 +30,8 @@ class EventLoop : public MessagePumpPort {
   TimerId startTimer(std::chrono::milliseconds delay, Task task);
   void cancelTimer(TimerId id);
 
-  // Handles every waiting message and returns without waiting.
+  // Handles every waiting message and returns without waiting (socket readiness at most once a
+  // millisecond).
   void pumpOnce() override;
 
   // Waits until a message is waiting (at most `limit`), then handles every waiting message.
@@ -56,10 +57,13 @@ class EventLoop : public MessagePumpPort {
   void runPostedTasks();
   int millisUntilNextTimer() const;
 
+  static constexpr auto kSocketCheckInterval = std::chrono::milliseconds(1);
+
   std::deque<Task> tasks_;
   std::map<int, Watch> watches_;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
+  Clock::time_point lastSocketCheck_{};
 };
 
 }  // namespace hv
