@@ -114,6 +114,10 @@ struct Served {
   Reply reply;
 };
 
+void PrintTo(const Served& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ServedExactly : public DownloadOverHttp, public ::testing::WithParamInterface<Served> {};
 
 // Bodies that must arrive byte for byte, however the server paces or frames them.
@@ -152,6 +156,10 @@ struct Fault {
   const char* description;  // the start of it
   std::size_t kept;         // bytes of the served body left in the file
 };
+
+void PrintTo(const Fault& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class Faults : public DownloadOverHttp, public ::testing::WithParamInterface<Fault> {};
 

@@ -62,6 +62,10 @@ struct BodyCase {
   bool completes;
 };
 
+void PrintTo(const BodyCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class BodyLengths : public InetDownloaderTest, public ::testing::WithParamInterface<BodyCase> {};
 
 TEST_P(BodyLengths, ChunksProgressAndOutcomeFollowTheLengths) {
@@ -106,6 +110,10 @@ struct LengthFault {
   std::optional<Text> contentLength;
   std::int32_t error;
 };
+
+void PrintTo(const LengthFault& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ContentLengthFaults : public InetDownloaderTest,
                             public ::testing::WithParamInterface<LengthFault> {};
@@ -234,6 +242,10 @@ struct OpenFault {
   std::optional<std::int32_t> openFailure;
   std::int32_t error;
 };
+
+void PrintTo(const OpenFault& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class OpenFileFaults : public InetDownloaderTest,
                        public ::testing::WithParamInterface<OpenFault> {};

@@ -46,7 +46,7 @@ class RecordingSink : public EventSink {
            0;
   }
 
-  // The (number, description) of the error event; the test fails unless exactly one came.
+  // The (number, description) of the first error event, or (0, "no error event").
   std::pair<std::int32_t, Text> error() const {
     for (const auto& e : events) {
       if (e.id == inet_downloader_dispid::kEventError)
