@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/posix/body_buffer.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 #include "runtime/text_compare.h"
@@ -107,7 +108,7 @@ class CurlTransfer : public TransferControl {
   void resumeWhenRoom();
   void watchForSilence(std::chrono::milliseconds after);
   const std::string* findHeader(std::string_view name) const;
-  std::size_t buffered() const { return buffer_.size() - readPosition_; }
+  std::size_t buffered() const { return buffer_.size(); }
 
   CurlTransferFactory::Multi& multi_;
   CURL* easy_;
@@ -132,8 +133,7 @@ class CurlTransfer : public TransferControl {
   std::int32_t responseCode_ = 0;
   Text responseInfo_;
 
-  std::vector<std::uint8_t> buffer_;
-  std::size_t readPosition_ = 0;
+  BodyBuffer buffer_;
   char errorText_[CURL_ERROR_SIZE] = {};
 };
 
@@ -265,8 +265,7 @@ void CurlTransfer::Cancel() {
   ++generation_;
   stop();
   phase_ = Phase::Idle;
-  buffer_ = {};
-  readPosition_ = 0;
+  buffer_.release();
   paused_ = false;
 }
 
@@ -281,14 +280,7 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
   }
   if (phase_ != Phase::Responded || size <= 0)
     return {};
-  const std::size_t n = std::min(buffered(), wanted);
-  const auto first = buffer_.begin() + static_cast<long>(readPosition_);
-  std::vector<std::uint8_t> chunk(first, first + static_cast<long>(n));
-  readPosition_ += n;
-  if (readPosition_ == buffer_.size()) {
-    buffer_.clear();
-    readPosition_ = 0;
-  }
+  std::vector<std::uint8_t> chunk = buffer_.take(wanted);
   resumeWhenRoom();
   return chunk;
 }
@@ -456,12 +448,7 @@ std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
     paused_ = true;
     return CURL_WRITEFUNC_PAUSE;
   }
-  // Dropping the consumed front only once it outweighs the rest keeps the copying linear.
-  if (readPosition_ > 0 && readPosition_ >= buffered()) {
-    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(readPosition_));
-    readPosition_ = 0;
-  }
-  buffer_.insert(buffer_.end(), data, data + size);
+  buffer_.append(data, size);
   return size;
 }
 
