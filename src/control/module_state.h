@@ -6,6 +6,9 @@
 
 namespace hv {
 
+// The log-level cache value that asks for the threshold to be read from the registry again.
+inline constexpr std::int16_t kLogLevelUnread = -1;
+
 // Module-wide variables. The classes are apartment-threaded, so each thread that uses the
 // library has its own copy, shared by all instances on that thread.
 struct ThreadModuleState {

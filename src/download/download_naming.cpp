@@ -1,60 +1,128 @@
 #include "download/download_naming.h"
 
-#include <cstdint>
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string_view>
 
 #include "runtime/script_error.h"
+#include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
+namespace {
+
+constexpr std::int32_t kMalformedUrlError = -200000;
+
+// Character positions are 16-bit: texts beyond this cannot be searched.
+constexpr std::size_t kLongestSearchableText = 32766;
+
+void requireSearchableLength(TextView text) {
+  if (text.size() > kLongestSearchableText)
+    throw runtimeError(runtime_error::kOverflow);
+}
+
+// A count taken from two positions; a negative one is an invalid argument, as for Mid or Left.
+TextView charactersBetween(TextView text, std::size_t from, std::ptrdiff_t count) {
+  if (count < 0)
+    throw runtimeError(runtime_error::kInvalidProcedureCall);
+  return text.substr(from, static_cast<std::size_t>(count));
+}
+
+bool isForbiddenInFileName(char16_t c) {
+  switch (c) {
+    case u'/':
+    case u'\\':
+    case u':':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|':
+      return true;
+    default:
+      return c < u' ';
+  }
+}
+
+// Names the Windows file system hands to a device instead of a file, with any extension.
+bool namesADevice(TextView name) {
+  constexpr std::array<std::string_view, 22> kDevices = {
+      "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+      "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+  TextView stem = name.substr(0, name.find(u'.'));
+  while (stem.ends_with(u' '))
+    stem.remove_suffix(1);
+  return std::any_of(kDevices.begin(), kDevices.end(), [stem](std::string_view device) {
+    return equalsIgnoringAsciiCase(device, stem);
+  });
+}
+
+}  // namespace
 
 Text getFileNameFromURL(TextView url) {
-  const auto q = url.rfind(u'?');
-  const auto s = url.rfind(u'/');
-  if (s == TextView::npos)
-    throw ScriptError(-200000, u"", u"Malformed URL");
-  const auto end = q == TextView::npos ? url.size() : q;
-  if (end < s + 1)
-    throw runtimeError(runtime_error::kInvalidProcedureCall);
-  return Text(url.substr(s + 1, end - s - 1));
+  requireSearchableLength(url);
+  const auto question = url.rfind(u'?');
+  const auto nameEnd = question == TextView::npos ? url.size() : question;
+  const auto slash = url.rfind(u'/');
+  if (slash == TextView::npos)
+    throw ScriptError(kMalformedUrlError, Text(), u"Malformed URL");
+  const auto nameStart = slash + 1;
+  return Text(charactersBetween(
+      url, nameStart,
+      static_cast<std::ptrdiff_t>(nameEnd) - static_cast<std::ptrdiff_t>(nameStart)));
 }
 
 Text GetTempFolder(TempFolderPort& temp) {
   const auto path = temp.tempPath();
-  return path ? fromAnsi(*path) : Text();
+  if (!path)
+    return Text();
+  const std::string_view ansi(*path);
+  return fromAnsi(ansi.substr(0, ansi.find('\0')));
 }
 
 double GetTimeStampMillis(ClockPort& clock) {
   const LocalDateTime now = clock.localNow();
-  double t = static_cast<double>(now.year) * 365 * 24 * 60 * 60 * 1000;
-  t += static_cast<double>(now.dayOfYear) * 24 * 60 * 60 * 1000;
-  t += static_cast<double>(now.hour) * 60 * 60 * 1000;
-  t += static_cast<double>(now.minute) * 60 * 1000;
-  t += static_cast<double>(now.second) * 1000;
-  return t;
+  double stamp = static_cast<double>(now.year) * 365 * 24 * 60 * 60 * 1000;
+  stamp += static_cast<double>(now.dayOfYear) * 24 * 60 * 60 * 1000;
+  stamp += static_cast<double>(now.hour) * 60 * 60 * 1000;
+  stamp += static_cast<double>(now.minute) * 60 * 1000;
+  stamp += static_cast<double>(now.second) * 1000;
+  return stamp;
 }
 
 Text timeStampText(double stamp) {
-  return textFromAscii(std::to_string(static_cast<std::int64_t>(stamp)));
+  // Fixed notation holds any double's integer part (309 digits at most) and its sign.
+  std::array<char, 320> digits;
+  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), stamp,
+                                    std::chars_format::fixed, 0);
+  return textFromAscii(std::string_view(digits.data(), result.ptr));
 }
 
 Variant getFileNameParts(const Text& strFileName) {
-  const auto p = strFileName.rfind(u'.');
-  if (p == Text::npos)
-    throw runtimeError(runtime_error::kInvalidProcedureCall);
-  return Variant(
-      Variant::Array{Variant(strFileName.substr(0, p)), Variant(strFileName.substr(p + 1))});
+  requireSearchableLength(strFileName);
+  const auto dot = strFileName.rfind(u'.');
+  const auto dotPosition = dot == Text::npos ? std::ptrdiff_t{0} : std::ptrdiff_t(dot) + 1;
+  Text base(charactersBetween(strFileName, 0, dotPosition - 1));
+  Text extension(TextView(strFileName).substr(dot + 1));
+  return Variant(Variant::Array{Variant(std::move(base)), Variant(std::move(extension))});
 }
 
 void requirePlainFileName(TextView name) {
   const bool plain = !name.empty() && name != u"." && name != u".." &&
-                     name.find_first_of(u"/\\:") == TextView::npos &&
-                     name.find(u'\0') == TextView::npos;
+                     std::none_of(name.begin(), name.end(), isForbiddenInFileName) &&
+                     !namesADevice(name);
   if (!plain)
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
 }
 
 Text timeStampedFileName(TextView base, double stamp, TextView extension) {
-  return Text(base) + timeStampText(stamp) + u"." + Text(extension);
+  Text name(base);
+  name += timeStampText(stamp);
+  name += u'.';
+  name += extension;
+  return name;
 }
 
 }  // namespace hv

@@ -38,8 +38,4 @@ void InetDownloader::Cancel() {
   fileNumber = 0;
 }
 
-Variant InetDownloader::getFileNameParts(Text& strFileName) {
-  return hv::getFileNameParts(strFileName);
-}
-
 }  // namespace hv

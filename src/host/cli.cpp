@@ -28,6 +28,12 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--log", "stderr|FILE", "send the library's log lines to stderr or append them to FILE",
+     [](HostOptions& options, const std::string& value) {
+       if (value.empty())
+         throw std::invalid_argument("needs stderr or a file name");
+       options.log = value;
+     }},
     {"--connect-to", "H:P:ADDR:P", "send requests for host H port P to ADDR port P (repeatable)",
      [](HostOptions& options, const std::string& value) {
        checkConnectTo(value);

@@ -11,10 +11,10 @@
 #include "download/download_naming.h"
 #include "download/inet_downloader.h"
 #include "host/command.h"
+#include "host/event_log_sink.h"
 #include "host/host_network.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_temp_folder.h"
-#include "platform/posix/syslog_event_log.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -90,10 +90,10 @@ int fetchCommand(CommandContext& context) {
     return usageError(context, "fetch takes exactly one URL");
   HostNetwork network(context.options);
   EmptyRegistry registry;
-  SyslogEventLog eventLog;
+  const auto eventLog = makeEventLog(context.options);
   PosixTempFolder tempFolder;
   PosixClock clock;
-  Platform platform{registry,     eventLog,          tempFolder,   clock,
+  Platform platform{registry,     *eventLog,         tempFolder,   clock,
                     network.loop, network.transfers, network.files};
 
   InetDownloader downloader(platform);

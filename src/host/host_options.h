@@ -8,8 +8,10 @@ namespace hv {
 
 // What the options before the command choose for the whole run.
 struct HostOptions {
+  // Where the library's log lines go: empty for the system log, "stderr", or a file to append to.
+  std::string log;
   // "HOST:PORT:ADDR:PORT" entries: requests for HOST:PORT go to ADDR:PORT instead.
-  std::vector<std::string> connectTo;
+  std::vector<std::string> connectTo = {};
 };
 
 }  // namespace hv

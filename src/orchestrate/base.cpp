@@ -2,6 +2,7 @@
 
 #include "control/library_classes.h"
 #include "control/module_state.h"
+#include "download/site_domain.h"
 
 namespace hv {
 
@@ -15,7 +16,8 @@ Base::~Base() {
 }
 
 void Base::UserControl_Initialize() {
-  threadModuleState().logLevel = -1;
+  downloadLocationUrl = defaultInstallerUrl();
+  threadModuleState().logLevel = kLogLevelUnread;
 }
 
 void Base::UserControl_Terminate() {

@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "control/control_object.h"
+#include "control/object_safety.h"
 #include "download/inet_downloader.h"
 #include "platform/platform.h"
 
 namespace hv {
 
 // The control pages embed: detection, launch, install and download of the vendor's application.
-class Base : public ControlObject {
+class Base : public ControlObject, public ObjectSafety {
  public:
   explicit Base(Platform& platform);
   ~Base() override;
@@ -32,10 +33,20 @@ class Base : public ControlObject {
   std::int32_t DownloadInternal(Text& source, Text& dest);
   std::int32_t Download(Text& source, Text& dest);
 
+  // IObjectSafety: the same answers for every instance.
+  HResult IObjectSafety_GetInterfaceSafetyOptions(const Guid* riid,
+                                                  std::uint32_t* pdwSupportedOptions,
+                                                  std::uint32_t* pdwEnabledOptions) override;
+  HResult IObjectSafety_SetInterfaceSafetyOptions(const Guid* riid, std::uint32_t dwOptionSetMask,
+                                                  std::uint32_t dwEnabledOptions) override;
+
   // The control array of download workers; element 0 comes with the layout and stays idle.
   const std::vector<std::shared_ptr<InetDownloader>>& inetDownloaders() const {
     return InetDownloader1;
   }
+
+  // The URL INSTALL fetches from. Script can only write it (DownloadLocation); the host can read.
+  const Text& installerUrl() const { return downloadLocationUrl; }
 
  private:
   void UserControl_Initialize();

@@ -11,10 +11,6 @@ namespace {
 
 }  // namespace
 
-void Base::DownloadLocation(const Text&) {
-  pending(classInfo(), base_dispid::kDownloadLocation);
-}
-
 ScriptBool Base::HasCvxMime() {
   pending(classInfo(), base_dispid::kHasCvxMime);
 }

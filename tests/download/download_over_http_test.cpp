@@ -66,7 +66,9 @@ class DownloadOverHttp : public ::testing::Test {
   }
 
   static HostOptions optionsFor(std::uint16_t port) {
-    return {{"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)}};
+    HostOptions options;
+    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
+    return options;
   }
 
   // Starts the download of `path` on the site and runs the loop until the outcome, then a few

@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <sstream>
-
-#include "host/cli.h"
+#include "support/host_run.h"
 #include "support/loopback_http_server.h"
 #include "support/temp_dir.h"
 
@@ -13,20 +11,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using namespace testing;
-
-struct HostRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-HostRun runHostWith(const std::vector<std::string>& argv) {
-  std::ostringstream out, err;
-  std::vector<std::string> full{"hvdetector"};
-  full.insert(full.end(), argv.begin(), argv.end());
-  const int status = runHost(full, out, err);
-  return {status, out.str(), err.str()};
-}
 
 class FetchCommand : public ::testing::Test {
  protected:

@@ -4,6 +4,7 @@
 
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
+#include "support/errors.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -16,13 +17,7 @@ std::span<const std::uint8_t> bytes(std::string_view text) {
 }
 
 std::int32_t errorOf(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const ScriptError& e) {
-    EXPECT_EQ(e.description(), standardErrorText(e.number()));
-    return e.number();
-  }
-  return 0;
+  return testing::errorNumberOf(step);
 }
 
 class PosixFileServiceTest : public ::testing::Test {

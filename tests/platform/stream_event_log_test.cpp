@@ -1,0 +1,87 @@
+#include "platform/posix/stream_event_log.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "host/event_log_sink.h"
+#include "runtime/script_error.h"
+
+namespace hv {
+namespace {
+
+std::string readFile(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(StreamEventLog, WritesOneEntryPerLineWithLineBreaksFolded) {
+  struct Case {
+    std::int16_t type;
+    Text message;
+    std::string line;
+  };
+  const Case cases[] = {
+      {kEventInformation, u"Request URL http://www.corvantis.example/a.cvx",
+       "HVDetector information: Request URL http://www.corvantis.example/a.cvx\n"},
+      {kEventInformation, u"caf\u00e9 %1 \"q\"", "HVDetector information: caf\xc3\xa9 %1 \"q\"\n"},
+      {kEventInformation, u"", "HVDetector information: \n"},
+      {kEventInformation, u"one\r\nHVDetector error: forged\rthree\n",
+       "HVDetector information: one\n\tHVDetector error: forged\n\tthree\n\t\n"},
+      {kEventWarning, u"w", "HVDetector warning: w\n"},
+      {kEventError, u"e", "HVDetector error: e\n"},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out;
+    StreamEventLog log(out, "test stream");
+    log.report(c.type, c.message);
+    EXPECT_EQ(out.str(), c.line);
+  }
+}
+
+TEST(StreamEventLog, AFailedWriteIsAScriptErrorAndLaterLinesAreTriedAgain) {
+  std::stringbuf buffer;
+  std::ostream out(nullptr);
+  StreamEventLog log(out, "a broken stream");
+  try {
+    log.report(kEventInformation, u"lost");
+    FAIL() << "the failed write was reported as success";
+  } catch (const ScriptError& e) {
+    EXPECT_EQ(e.number(), runtime_error::kDeviceIoError);
+    EXPECT_EQ(e.description(),
+              u"Device I/O error: the log line could not be written to a broken stream");
+  }
+  out.rdbuf(&buffer);
+  log.report(kEventInformation, u"kept");
+  EXPECT_EQ(buffer.str(), "HVDetector information: kept\n");
+}
+
+TEST(StreamEventLog, AFullDiskIsReportedNotSwallowed) {
+  if (!std::filesystem::exists("/dev/full"))
+    GTEST_SKIP() << "no /dev/full here";
+  auto log = StreamEventLog::appendingTo("/dev/full");
+  EXPECT_THROW(log->report(kEventInformation, u"line"), ScriptError);
+}
+
+TEST(EventLogSink, FileOptionAppendsAndAnUnopenableFileFailsEarly) {
+  const auto path = std::filesystem::path(::testing::TempDir()) /
+                    ("hvdetector-log-" + std::to_string(::getpid()) + ".txt");
+  std::filesystem::remove(path);
+  { std::ofstream(path) << "earlier run\n"; }
+  auto log = makeEventLog(HostOptions{.log = path.string()});
+  log->report(kEventInformation, u"first");
+  log->report(kEventInformation, u"second");
+  EXPECT_EQ(readFile(path),
+            "earlier run\nHVDetector information: first\nHVDetector information: second\n");
+  std::filesystem::remove(path);
+
+  EXPECT_THROW(makeEventLog(HostOptions{.log = (path / "no-such-folder" / "log.txt").string()}),
+               std::runtime_error);
+}
+
+}  // namespace
+}  // namespace hv
