@@ -45,7 +45,7 @@ void InetDownloader::readResponseIntoFile() {
   platform_.files.close(fileNumber);
   // A body that ran dry early would otherwise leave the page waiting for an event that never
   // comes; the bytes that did arrive stay in the file.
-  if (contentLength - receivedLength > 0) {
+  if (static_cast<std::int64_t>(contentLength) - receivedLength > 0) {
     throw ScriptError(kTransferError, u"",
                       u"Download incomplete: received " + numberToText(receivedLength) + u" of " +
                           numberToText(contentLength) + u" announced bytes");
