@@ -5,6 +5,7 @@
 
 #include "runtime/script_error.h"
 #include "support/loopback_http_server.h"
+#include "support/self_signed_tls_server.h"
 
 namespace hv {
 namespace {
@@ -111,6 +112,15 @@ TEST_F(CurlTransferTest, ANotificationForADestroyedTransferIsDropped) {
   for (int i = 0; i < 5; ++i)
     loop.pumpOnce();
   SUCCEED() << "nothing called into the freed transfer (the sanitizer build checks)";
+}
+
+TEST_F(CurlTransferTest, AnUntrustedCertificateFailsTheRequest) {
+  testing::SelfSignedTlsServer impostor;
+  const std::string target = "https://127.0.0.1:" + std::to_string(impostor.port()) + "/a";
+  transfer->Execute(Text(target.begin(), target.end()));
+  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
+  EXPECT_EQ(states, std::vector<std::int16_t>{kTransferFailed});
+  EXPECT_EQ(transfer->ResponseCode(), 60) << "peer certificate cannot be authenticated";
 }
 
 }  // namespace
