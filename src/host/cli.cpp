@@ -34,7 +34,7 @@ constexpr Option kOptions[] = {
          throw std::invalid_argument("needs stderr or a file name");
        options.log = value;
      }},
-    {"--connect-to", "H:P:ADDR:P", "send requests for host H port P to ADDR port P (repeatable)",
+    {"--connect-to", "H:P:A:P", "send requests for host H port P to address A port P (repeatable)",
      [](HostOptions& options, const std::string& value) {
        checkConnectTo(value);
        options.connectTo.push_back(value);
