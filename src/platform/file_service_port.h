@@ -15,7 +15,8 @@ enum class FileOpenMode {
 };
 
 // The runtime's numbered files. Numbers run from 1 to 255; every failure is thrown as the
-// runtime's file error (52 bad number, 53, 58, 61 disk full, 67 too many files, 70, 75, 76).
+// runtime's file error (52 bad name or number, 55 already open, 57, 58 exists, 61 disk full,
+// 67 too many files, 70, 75 access, 76 path not found).
 class FileServicePort {
  public:
   virtual ~FileServicePort() = default;

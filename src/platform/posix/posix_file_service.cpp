@@ -14,6 +14,38 @@ namespace {
 
 constexpr std::size_t kWriteBuffer = 64 * 1024;
 
+// The runtime's file error for a system error number.
+std::int32_t fileErrorFor(int systemError) {
+  using namespace runtime_error;
+  switch (systemError) {
+    case EEXIST:
+      return kFileAlreadyExists;
+    case ENOENT:
+    case ENOTDIR:
+      return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return kPathFileAccessError;
+    case ETXTBSY:
+    case EBUSY:
+      return kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return kDiskFull;
+    case EMFILE:
+    case ENFILE:
+      return kTooManyFiles;
+    case ENAMETOOLONG:
+    case EBADF:
+      return kBadFileNameOrNumber;
+    default:
+      return kDeviceIoError;
+  }
+}
+
 [[noreturn]] void throwFileError(int systemError) {
   throw runtimeError(fileErrorFor(systemError));
 }
@@ -47,37 +79,6 @@ void writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace
-
-std::int32_t fileErrorFor(int systemError) {
-  using namespace runtime_error;
-  switch (systemError) {
-    case EEXIST:
-      return kFileAlreadyExists;
-    case ENOENT:
-    case ENOTDIR:
-      return kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return kPathFileAccessError;
-    case ETXTBSY:
-    case EBUSY:
-      return kPermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return kDiskFull;
-    case EMFILE:
-    case ENFILE:
-      return kTooManyFiles;
-    case ENAMETOOLONG:
-    case EBADF:
-      return kBadFileNameOrNumber;
-    default:
-      return kDeviceIoError;
-  }
-}
 
 PosixFileService::~PosixFileService() {
   for (auto& file : files_) {

@@ -32,7 +32,4 @@ class PosixFileService : public FileServicePort {
   std::array<OpenFile, kMaxFiles + 1> files_;
 };
 
-// The runtime's file error for a system error number.
-std::int32_t fileErrorFor(int systemError);
-
 }  // namespace hv
