@@ -1,7 +1,9 @@
 #include "detect/registry_routines.h"
 
+#include <algorithm>
+#include <memory>
+#include <new>
 #include <string>
-#include <vector>
 
 #include "runtime/text_encoding.h"
 
@@ -18,14 +20,16 @@ Text RegReadString(RegistryPort& registry, std::uint32_t root, TextView keyPath,
   std::uint32_t size = 0;
   registry.queryValue(key, name, type, nullptr, size);  // only the byte count matters
 
-  // One spare byte keeps the buffer pointer valid when the value holds no bytes at all.
-  std::vector<std::uint8_t> buffer(size + 1);
-  Text result;
-  if (registry.queryValue(key, name, type, buffer.data(), size) == kRegistrySuccess) {
-    const std::size_t kept = size == 0 ? 0 : size - 1;
-    result = fromAnsi(std::string_view(reinterpret_cast<const char*>(buffer.data()), kept));
-  } else {
-    result = Text(defaultText);
+  // The byte count comes from data anyone may have written: a count too large to allocate only
+  // makes the data query impossible, which reads as the default. One spare byte keeps the
+  // buffer pointer valid when the value holds no bytes at all.
+  const std::uint32_t capacity = size;
+  std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[std::size_t{size} + 1]);
+  Text result(defaultText);
+  if (buffer && registry.queryValue(key, name, type, buffer.get(), size) == kRegistrySuccess) {
+    const std::size_t stored = std::min(size, capacity);
+    const std::size_t kept = stored == 0 ? 0 : stored - 1;
+    result = fromAnsi(std::string_view(reinterpret_cast<const char*>(buffer.get()), kept));
   }
   registry.closeKey(key);
   return result;

@@ -13,6 +13,11 @@ namespace {
 constexpr Command kCommands[] = {
     {"describe", "", "print the type library: classes, identifiers, members, events, registration",
      describeCommand},
+    {"detect", "[--json]", "read the five detection properties of Base from the registry store",
+     detectCommand},
+    {"register", "", "register the type library and both classes in the registry store",
+     registerCommand},
+    {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
     {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
      fetchCommand},
 };
@@ -28,6 +33,12 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--registry", "PATH", "the registry store: a .reg file or a folder of them",
+     [](HostOptions& options, const std::string& value) {
+       if (value.empty())
+         throw std::invalid_argument("needs a path");
+       options.registry = value;
+     }},
     {"--log", "stderr|FILE", "send the library's log lines to stderr or append them to FILE",
      [](HostOptions& options, const std::string& value) {
        if (value.empty())
@@ -41,28 +52,28 @@ constexpr Option kOptions[] = {
      }},
 };
 
+void printHelpRow(std::ostream& out, std::string_view name, std::string_view argument,
+                  std::string_view summary) {
+  std::string left = std::string(name) + (argument.empty() ? "" : " ") + std::string(argument);
+  if (left.size() < 22)
+    left.resize(22, ' ');
+  out << "  " << left << "  " << summary << "\n";
+}
+
 void printHelp(std::ostream& out) {
-  out << "usage: hvdetector [--help] COMMAND [ARGS]\n"
+  out << "usage: hvdetector [--help] [--registry PATH] [--log stderr|FILE] COMMAND [ARGS]\n"
          "\n"
          "Hosts the HVDetector controls on this machine as a browser page would: creates them,\n"
          "negotiates their safety, calls their members by name and shows what they show.\n"
+         "The registry store is --registry PATH, else $HVDETECTOR_REGISTRY, else\n"
+         "$XDG_CONFIG_HOME/hvdetector/registry (~/.config when XDG_CONFIG_HOME is not set).\n"
          "\n"
          "commands:\n";
-  for (const auto& c : kCommands) {
-    std::string left =
-        std::string(c.name) + (c.synopsis.empty() ? "" : " ") + std::string(c.synopsis);
-    if (left.size() < 22)
-      left.resize(22, ' ');
-    out << "  " << left << "  " << c.summary << "\n";
-  }
+  for (const auto& c : kCommands)
+    printHelpRow(out, c.name, c.synopsis, c.summary);
   out << "\noptions:\n";
-  for (const auto& o : kOptions) {
-    std::string left =
-        std::string(o.name) + (o.valueName.empty() ? "" : " ") + std::string(o.valueName);
-    if (left.size() < 22)
-      left.resize(22, ' ');
-    out << "  " << left << "  " << o.summary << "\n";
-  }
+  for (const auto& o : kOptions)
+    printHelpRow(out, o.name, o.valueName, o.summary);
 }
 
 }  // namespace

@@ -28,6 +28,9 @@ struct Command {
 int usageError(CommandContext& context, std::string_view message);
 
 int describeCommand(CommandContext& context);
+int detectCommand(CommandContext& context);
+int registerCommand(CommandContext& context);
+int unregisterCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
 
 }  // namespace hv

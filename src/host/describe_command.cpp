@@ -6,6 +6,9 @@
 #include "control/library_identity.h"
 #include "control/registration.h"
 #include "host/command.h"
+#include "host/host_platform.h"
+#include "host/safety_negotiation.h"
+#include "orchestrate/library_catalog.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -110,8 +113,13 @@ int describeCommand(CommandContext& context) {
       << library::kModuleVersion << "\n"
       << "  imports stdole2.tlb; " << library::kObjectSafetyLibraryName << " "
       << library::kObjectSafetyLibid.toString() << " version 1.0\n";
-  describeClass(out, baseClass());
-  describeClass(out, inetDownloaderClass());
+  // The safety answers come from live instances, as a browser would ask them.
+  HostPlatform host(context.options);
+  const ClassCatalog catalog = libraryCatalog(host.platform());
+  for (const ClassInfo* info : {&baseClass(), &inetDownloaderClass()}) {
+    describeClass(out, *info);
+    printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance());
+  }
   describeRegistration(out);
   return 0;
 }

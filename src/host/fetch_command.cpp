@@ -11,29 +11,12 @@
 #include "download/download_naming.h"
 #include "download/inet_downloader.h"
 #include "host/command.h"
-#include "host/event_log_sink.h"
-#include "host/host_network.h"
-#include "platform/posix/posix_clock.h"
-#include "platform/posix/posix_temp_folder.h"
+#include "host/host_platform.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
-
-// A downloader on its own never consults the registry (no Base has asked for the log level to
-// be read), so a registry without keys serves it.
-class EmptyRegistry : public RegistryPort {
- public:
-  std::int32_t openKey(std::uint32_t, std::string_view, Handle&) override {
-    return kRegistryFileNotFound;
-  }
-  std::int32_t queryValue(Handle, std::string_view, std::uint32_t&, std::uint8_t*,
-                          std::uint32_t&) override {
-    return kRegistryInvalidHandle;
-  }
-  std::int32_t closeKey(Handle) override { return kRegistryInvalidHandle; }
-};
 
 // Prints the downloader's events as the page's handlers would see them.
 class FetchEvents : public EventSink {
@@ -88,14 +71,8 @@ class FetchEvents : public EventSink {
 int fetchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "fetch takes exactly one URL");
-  HostNetwork network(context.options);
-  EmptyRegistry registry;
-  const auto eventLog = makeEventLog(context.options);
-  PosixTempFolder tempFolder;
-  PosixClock clock;
-  Platform platform{registry,     *eventLog,         tempFolder,   clock,
-                    network.loop, network.transfers, network.files};
-
+  HostPlatform host(context.options);
+  Platform& platform = host.platform();
   InetDownloader downloader(platform);
   const bool liveProgress = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   auto events = std::make_shared<FetchEvents>(context.err, liveProgress);
@@ -109,13 +86,13 @@ int fetchCommand(CommandContext& context) {
                 << "\n";
     return 1;
   }
-  network.loop.runUntil([&] { return events->completed || events->failed; });
+  host.loop().runUntil([&] { return events->completed || events->failed; });
   if (events->failed)
     return 1;
   std::array<Variant, 0> none;
   const Variant name =
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);
-  context.out << toUtf8(GetTempFolder(tempFolder) + name.toText()) << "\n";
+  context.out << toUtf8(GetTempFolder(platform.tempFolder) + name.toText()) << "\n";
   return 0;
 }
 

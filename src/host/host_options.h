@@ -8,6 +8,7 @@ namespace hv {
 
 // What the options before the command choose for the whole run.
 struct HostOptions {
+  std::optional<std::string> registry{};  // the registry store, a .reg file or a folder of them
   // Where the library's log lines go: empty for the system log, "stderr", or a file to append to.
   std::string log;
   // "HOST:PORT:ADDR:PORT" entries: requests for HOST:PORT go to ADDR:PORT instead.

@@ -33,6 +33,10 @@ class Base : public ControlObject, public ObjectSafety {
   std::int32_t DownloadInternal(Text& source, Text& dest);
   std::int32_t Download(Text& source, Text& dest);
 
+  // The install folders the last reads of HasParticipantHalverine and HasSupervisorHV found.
+  const Text& participantInstallDirectory() const { return participantInstallDir; }
+  const Text& supervisorInstallDirectory() const { return supervisorInstallDir; }
+
   // IObjectSafety: the same answers for every instance.
   HResult IObjectSafety_GetInterfaceSafetyOptions(const Guid* riid,
                                                   std::uint32_t* pdwSupportedOptions,

@@ -11,26 +11,6 @@ namespace {
 
 }  // namespace
 
-ScriptBool Base::HasCvxMime() {
-  pending(classInfo(), base_dispid::kHasCvxMime);
-}
-
-ScriptBool Base::HasCvtMime() {
-  pending(classInfo(), base_dispid::kHasCvtMime);
-}
-
-ScriptBool Base::HasParticipantHalverine() {
-  pending(classInfo(), base_dispid::kHasParticipantHalverine);
-}
-
-ScriptBool Base::HasSupervisorHV() {
-  pending(classInfo(), base_dispid::kHasSupervisorHV);
-}
-
-ScriptBool Base::HasIEAutoOpen() {
-  pending(classInfo(), base_dispid::kHasIEAutoOpen);
-}
-
 Variant Base::LAUNCH(Text&) {
   pending(classInfo(), base_dispid::kLAUNCH);
 }

@@ -83,7 +83,7 @@ class DownloadOverHttp : public ::testing::Test {
   }
   void fetch(const std::string& path) { fetch(path, downloader); }
 
-  std::string saved() { return dir.read(toUtf8(downloader.RemoteFileToDownload().toText())); }
+  std::string saved() { return readFile(dir / toUtf8(downloader.RemoteFileToDownload().toText())); }
 
   LoopbackHttpServer server;
   TempDir dir;
@@ -246,8 +246,8 @@ TEST_F(DownloadOverHttp, TwoDownloadsOfOneUrlGoToTwoFiles) {
   again.findConnectionPoint(again.classInfo().eventInterface.current.iid)->advise(sink);
   sink->events.clear();
   fetch("/a.cvx", again);
-  EXPECT_EQ(dir.read("a63921449486000.cvx"), "first");
-  EXPECT_EQ(dir.read("a63921449487000.cvx"), "second");
+  EXPECT_EQ(readFile(dir / "a63921449486000.cvx"), "first");
+  EXPECT_EQ(readFile(dir / "a63921449487000.cvx"), "second");
 }
 
 TEST_F(DownloadOverHttp, UnwritableFolderIsOneFileError) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <tuple>
@@ -37,6 +39,12 @@ class FakeRegistry : public RegistryPort {
   std::size_t openHandles() const { return open_.size(); }
   int dataQueries() const { return dataQueries_; }
 
+  // Runs after every size-only query, before the caller's data query: a test grows or removes
+  // the value in between, as another process may.
+  std::function<void()> afterSizeQuery;
+  // When set, what every size-only query reports instead of the true byte count.
+  std::optional<std::uint32_t> reportedSize;
+
   std::int32_t openKey(std::uint32_t root, std::string_view path, Handle& key) override {
     const auto it = keys_.find({root, lower(std::string(path))});
     if (it == keys_.end())
@@ -59,7 +67,9 @@ class FakeRegistry : public RegistryPort {
     const auto& [valueType, bytes] = it->second;
     type = valueType;
     if (data == nullptr) {
-      size = static_cast<std::uint32_t>(bytes.size());
+      size = reportedSize.value_or(static_cast<std::uint32_t>(bytes.size()));
+      if (afterSizeQuery)
+        afterSizeQuery();
       return kRegistrySuccess;
     }
     ++dataQueries_;

@@ -32,7 +32,9 @@ TEST(Cli, DescribeShowsClassesMembersEventsAndRegistration) {
         "class Base  HVDetector.Base", "class InetDownloader  HVDetector.InetDownloader",
         "0x60030010  LAUNCH(ByRef url As String)", "(alias Base___v0)",
         "3  error(ByRef errCode As Long, ByRef errMsg As String)",
-        "\"ThreadingModel\" = \"Apartment\""}) {
+        "\"ThreadingModel\" = \"Apartment\"",
+        "IDispatch            {00020400-0000-0000-C000-000000000046}  S_OK, supported 3, enabled 1",
+        "object safety: no IObjectSafety"}) {
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected;
   }
 }

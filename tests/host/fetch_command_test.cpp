@@ -46,7 +46,7 @@ TEST_F(FetchCommand, PrintsTheLocalPathOnCompletion) {
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_THAT(run.out, ::testing::StartsWith(dir.slashed() + "report"));
   const std::string path = run.out.substr(0, run.out.size() - 1);
-  EXPECT_EQ(dir.read(path.substr(dir.slashed().size())), body);
+  EXPECT_EQ(readFile(dir / path.substr(dir.slashed().size())), body);
 }
 
 TEST_F(FetchCommand, FailuresExitNonZeroWithNumberAndDescription) {

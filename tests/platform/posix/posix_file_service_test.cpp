@@ -10,6 +10,7 @@
 namespace hv {
 namespace {
 
+using testing::readFile;
 using testing::TempDir;
 
 std::span<const std::uint8_t> bytes(std::string_view text) {
@@ -45,12 +46,12 @@ TEST_F(PosixFileServiceTest, ModesDecideWhatHappensToAnExistingFile) {
   files.seek(1, 3);
   files.write(1, bytes("xy"));
   files.close(1);
-  EXPECT_EQ(dir.read("a"), "01xy456789") << "binary write keeps the rest";
+  EXPECT_EQ(readFile(dir / "a"), "01xy456789") << "binary write keeps the rest";
 
   EXPECT_EQ(errorOf([&] { files.open(1, path("a"), FileOpenMode::CreateNew); }), 58);
   files.open(1, path("a"), FileOpenMode::TextOutput);
   files.close(1);
-  EXPECT_EQ(dir.read("a"), "") << "text output empties";
+  EXPECT_EQ(readFile(dir / "a"), "") << "text output empties";
 }
 
 TEST_F(PosixFileServiceTest, LargeWritesArriveWholeAndInOrder) {
@@ -65,7 +66,7 @@ TEST_F(PosixFileServiceTest, LargeWritesArriveWholeAndInOrder) {
   files.write(1, bytes(huge));
   expected += huge;
   files.close(1);
-  EXPECT_EQ(dir.read("big"), expected);
+  EXPECT_EQ(readFile(dir / "big"), expected);
 }
 
 TEST_F(PosixFileServiceTest, FailuresAreTheRuntimeFileErrors) {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+
+#include "host/host_network.h"
+#include "host/host_options.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_temp_folder.h"
+#include "platform/posix/registry_store.h"
+#include "platform/posix/store_registry.h"
+
+namespace hv {
+
+// The real ports of this machine, chosen by the host options and owned for one run of the host,
+// handed to the controls as one Platform.
+class HostPlatform {
+ public:
+  explicit HostPlatform(const HostOptions& options);
+  HostPlatform(const HostPlatform&) = delete;
+  HostPlatform& operator=(const HostPlatform&) = delete;
+
+  Platform& platform() { return platform_; }
+  RegistryStore& registryStore() { return registryStore_; }
+  // The message loop the downloads run on; a command runs it until its flow ends.
+  EventLoop& loop() { return network_.loop; }
+
+ private:
+  RegistryStore registryStore_;
+  StoreRegistry registry_{registryStore_};
+  std::unique_ptr<EventLogPort> eventLog_;
+  PosixTempFolder tempFolder_;
+  PosixClock clock_;
+  HostNetwork network_;
+  Platform platform_;
+};
+
+}  // namespace hv

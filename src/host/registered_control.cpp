@@ -1,0 +1,24 @@
+#include "host/registered_control.h"
+
+#include <string>
+
+#include "control/dispatch_error.h"
+#include "detect/registry_routines.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+
+const ClassFactory& registeredClass(Platform& platform, const ClassCatalog& catalog,
+                                    std::string_view progId) {
+  const Text clsid = RegReadString(platform.registry, kHkeyClassesRoot,
+                                   textFromAscii(progId) + u"\\Clsid", u"", u"");
+  const auto parsed = Guid::parse(toUtf8(clsid));
+  if (!parsed) {
+    throw DispatchError(kRegDbEClassNotReg,
+                        "class not registered: " + std::string(progId) +
+                            " has no class identifier in the registry (run 'hvdetector register')");
+  }
+  return catalog.byClsid(*parsed);
+}
+
+}  // namespace hv

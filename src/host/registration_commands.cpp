@@ -1,0 +1,47 @@
+#include <filesystem>
+#include <ostream>
+
+#include "control/registration.h"
+#include "host/command.h"
+#include "host/registry_location.h"
+#include "platform/posix/registration_writer.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+namespace {
+
+// What the registration names as the module: this program, which carries the library.
+Text modulePath() {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return fromUtf8(error ? "hvdetector" : self.string());
+}
+
+std::vector<RegistrationKey> entries() {
+  return registrationEntries(modulePath(), sizeof(void*) == 8);
+}
+
+}  // namespace
+
+int registerCommand(CommandContext& context) {
+  if (!context.args.empty())
+    return usageError(context, "register takes no arguments");
+  RegistryStore store(registryLocation(context.options));
+  RegistrationWriter writer(store);
+  writer.registerEntries(entries());
+  context.out << "registered the type library, HVDetector.InetDownloader and HVDetector.Base in "
+              << writer.targetFile().string() << "\n";
+  return 0;
+}
+
+int unregisterCommand(CommandContext& context) {
+  if (!context.args.empty())
+    return usageError(context, "unregister takes no arguments");
+  RegistryStore store(registryLocation(context.options));
+  RegistrationWriter writer(store);
+  writer.unregisterEntries(entries());
+  context.out << "removed the registration from " << writer.targetFile().string() << "\n";
+  return 0;
+}
+
+}  // namespace hv

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/posix/reg_file_error.h"
+#include "platform/posix/registry_tree.h"
+
+namespace hv {
+
+// The registry as .reg files on disk: one file, or a folder whose .reg files apply in name
+// order. The content is read again only when a file changed (size, modification time or
+// inode) or files came or went, so every read sees the current state without re-parsing an
+// unchanged store. A store that does not exist is empty.
+class RegistryStore {
+ public:
+  explicit RegistryStore(std::filesystem::path location);
+
+  const std::filesystem::path& location() const { return location_; }
+
+  // The content as the files stand now. While any file is malformed or unreadable the store is
+  // empty, never half read: problem() says which file and line.
+  std::shared_ptr<const RegistryTree> snapshot();
+  const std::optional<RegFileError>& problem() const { return problem_; }
+
+  // The files that make up the store, in the order they apply.
+  std::vector<std::filesystem::path> files() const;
+
+ private:
+  struct FileStamp {
+    std::string path;
+    std::uint64_t device, inode, size;
+    std::int64_t seconds, nanoseconds;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+  };
+
+  std::vector<FileStamp> stamps() const;
+  void reload();
+
+  std::filesystem::path location_;
+  std::optional<std::vector<FileStamp>> loadedStamps_;
+  std::shared_ptr<const RegistryTree> tree_;
+  std::optional<RegFileError> problem_;
+};
+
+// A name ending in ".reg", in any case: the files a folder store is made of.
+bool hasRegExtension(const std::filesystem::path& path);
+
+// Reads one .reg file into `tree`; throws RegFileError naming the file.
+void readRegFileAt(const std::filesystem::path& file, RegistryTree& tree);
+
+}  // namespace hv

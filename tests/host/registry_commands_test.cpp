@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+#include "host/registry_location.h"
+#include "support/host_run.h"
+#include "support/temp_dir.h"
+
+namespace hv {
+namespace {
+
+using testing::HostRun;
+using testing::TempDir;
+using testing::writeFile;
+
+HostRun host(std::vector<std::string> args) {
+  return testing::runHostWith(std::move(args));
+}
+
+const std::string kInstalled =
+    "Windows Registry Editor Version 5.00\r\n\r\n"
+    "[HKEY_CLASSES_ROOT\\MIME\\Database\\Content Type\\application/x-corvantis-x-file]\r\n"
+    "\"Extension\"=\".cvx\"\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\Corvantis\\Corvantis Supervisor Halverine]\r\n"
+    "\"Install_Dir\"=\"C:\\\\Sup \\\"HV\\\"\"\r\n"
+    "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\Shell\\AttachmentExecute\\"
+    "{0002DF01-0000-0000-C000-000000000046}]\r\n"
+    "\"Corvantis Executable\"=hex(0):\r\n";
+
+TEST(RegistryCommands, DetectNeedsRegistrationAndReadsThePropertiesThroughBase) {
+  TempDir dir;
+  writeFile(dir / "installed.reg", kInstalled);
+  const std::string store = "--registry=" + dir.path().string();
+
+  const HostRun unregistered = host({store, "detect"});
+  EXPECT_EQ(unregistered.status, 1);
+  EXPECT_NE(unregistered.err.find("class not registered"), std::string::npos) << unregistered.err;
+
+  ASSERT_EQ(host({store, "register"}).status, 0);
+  const HostRun json = host({store, "detect", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out,
+            "{\"HasCvxMime\": true, \"HasCvtMime\": false, \"HasParticipantHalverine\": false, "
+            "\"HasSupervisorHV\": true, \"HasIEAutoOpen\": true, \"participantInstallDir\": \"\", "
+            "\"supervisorInstallDir\": \"C:\\\\Sup \\\"HV\\\"\"}\n");
+  const HostRun people = host({"--registry", dir.path().string(), "detect"});
+  EXPECT_EQ(people.status, 0);
+  EXPECT_NE(people.out.find("HasSupervisorHV           True\n"), std::string::npos) << people.out;
+  EXPECT_NE(people.out.find("participant install dir   (none)\n"), std::string::npos);
+
+  ASSERT_EQ(host({store, "unregister"}).status, 0);
+  EXPECT_EQ(host({store, "detect"}).status, 1);
+  EXPECT_EQ(testing::readFile(dir / "installed.reg"), kInstalled);
+}
+
+TEST(RegistryCommands, AMalformedStoreIsReportedWithFileAndLine) {
+  TempDir dir;
+  writeFile(dir / "bad.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"a\"=dword:xyz\n");
+  const HostRun detect = host({"--registry", dir.path().string(), "detect"});
+  EXPECT_EQ(detect.status, 1);
+  EXPECT_NE(detect.err.find("bad.reg:3: bad dword"), std::string::npos) << detect.err;
+  const HostRun reg = host({"--registry", dir.path().string(), "register"});
+  EXPECT_EQ(reg.status, 1);
+  EXPECT_NE(reg.err.find("bad.reg:3"), std::string::npos) << reg.err;
+}
+
+TEST(RegistryCommands, UsageMistakes) {
+  EXPECT_EQ(host({"--registry", "", "detect"}).status, 2);
+  EXPECT_EQ(host({"--registry"}).status, 2);
+  EXPECT_EQ(host({"--registry", "/nonexistent", "detect", "--yaml"}).status, 2);
+  EXPECT_EQ(host({"--registry", "/nonexistent", "register", "extra"}).status, 2);
+}
+
+// Sets or clears an environment variable for one test and puts it back afterwards.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name))
+      old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(RegistryLocation, OptionThenVariableThenThePerUserFolder) {
+  struct Case {
+    std::optional<std::string> option;
+    const char* variable;
+    const char* xdg;
+    const char* home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/from/option", "/from/variable", "/xdg", "/home/u", "/from/option"},
+      {std::nullopt, "/from/variable", "/xdg", "/home/u", "/from/variable"},
+      {std::nullopt, "", "/xdg", "/home/u", "/xdg/hvdetector/registry"},
+      {std::nullopt, nullptr, "relative/xdg", "/home/u", "/home/u/.config/hvdetector/registry"},
+      {std::nullopt, nullptr, nullptr, "/home/u", "/home/u/.config/hvdetector/registry"},
+  };
+  for (const auto& c : cases) {
+    ScopedVariable variable("HVDETECTOR_REGISTRY", c.variable);
+    ScopedVariable xdg("XDG_CONFIG_HOME", c.xdg);
+    ScopedVariable home("HOME", c.home);
+    EXPECT_EQ(registryLocation(HostOptions{.registry = c.option, .log = ""}), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace hv
