@@ -1,11 +1,20 @@
 #include "download/inet_downloader.h"
 
 #include "control/library_classes.h"
+#include "runtime/script_error.h"
 
 namespace hv {
+namespace {
+
+constexpr std::int32_t kRequestTimeoutSeconds = 120;
+
+}  // namespace
 
 InetDownloader::InetDownloader(Platform& platform)
-    : ControlObject(inetDownloaderClass()), platform_(platform) {
+    : ControlObject(inetDownloaderClass()),
+      platform_(platform),
+      Inet1(platform.transfers.createTransferControl()) {
+  Inet1->onStateChanged([this](std::int16_t state) { Inet1_StateChanged(state); });
   UserControl_Initialize();
 }
 
@@ -15,9 +24,16 @@ InetDownloader::~InetDownloader() {
 
 void InetDownloader::UserControl_Initialize() {
   transferMode = 1;
+  Inet1->RequestTimeout(kRequestTimeoutSeconds);
 }
 
-void InetDownloader::UserControl_Terminate() {}
+void InetDownloader::UserControl_Terminate() {
+  try {
+    Inet1->Cancel();
+  } catch (const ScriptError&) {
+    // Nobody is left to tell: the control is going away.
+  }
+}
 
 Variant InetDownloader::invokeMember(const MemberInfo& member, std::span<Variant> args) {
   using namespace inet_downloader_dispid;

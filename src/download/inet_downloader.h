@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 
 #include "control/control_object.h"
 #include "platform/platform.h"
@@ -31,7 +33,16 @@ class InetDownloader : public ControlObject {
   void UserControl_Initialize();
   void UserControl_Terminate();
 
+  // The handler of Inet1's StateChanged, its error path, and the steps of a completed response.
+  void Inet1_StateChanged(std::int16_t state);
+  void failTransfer(std::int32_t number, Text description);
+  void readResponseIntoFile();
+  void openUniqueFile(const Text& base, const Text& extension);
+  void copyBody(const std::function<void(std::span<const std::uint8_t>)>& writeChunk);
+  void raiseProgress();
+
   Platform& platform_;
+  std::unique_ptr<TransferControl> Inet1;
 
   // Instance state, in storage order.
   Text localFolder;

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "host/command.h"
+#include "host/host_network.h"
 
 namespace hv {
 namespace {
@@ -17,6 +18,8 @@ constexpr Command kCommands[] = {
     {"register", "", "register the type library and both classes in the registry store",
      registerCommand},
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
+    {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
+     fetchCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
@@ -41,6 +44,11 @@ constexpr Option kOptions[] = {
        if (value.empty())
          throw std::invalid_argument("needs stderr or a file name");
        options.log = value;
+     }},
+    {"--connect-to", "H:P:A:P", "send requests for host H port P to address A port P (repeatable)",
+     [](HostOptions& options, const std::string& value) {
+       checkConnectTo(value);
+       options.connectTo.push_back(value);
      }},
 };
 

@@ -31,5 +31,6 @@ int describeCommand(CommandContext& context);
 int detectCommand(CommandContext& context);
 int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
+int fetchCommand(CommandContext& context);
 
 }  // namespace hv

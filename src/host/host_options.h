@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace hv {
 
@@ -10,6 +11,8 @@ struct HostOptions {
   std::optional<std::string> registry{};  // the registry store, a .reg file or a folder of them
   // Where the library's log lines go: empty for the system log, "stderr", or a file to append to.
   std::string log;
+  // "HOST:PORT:ADDR:PORT" entries: requests for HOST:PORT go to ADDR:PORT instead.
+  std::vector<std::string> connectTo = {};
 };
 
 }  // namespace hv

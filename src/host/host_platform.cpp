@@ -8,6 +8,8 @@ namespace hv {
 HostPlatform::HostPlatform(const HostOptions& options)
     : registryStore_(registryLocation(options)),
       eventLog_(makeEventLog(options)),
-      platform_{registry_, *eventLog_, tempFolder_, clock_} {}
+      network_(options),
+      platform_{registry_,     *eventLog_,         tempFolder_,   clock_,
+                network_.loop, network_.transfers, network_.files} {}
 
 }  // namespace hv

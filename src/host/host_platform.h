@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "host/host_network.h"
 #include "host/host_options.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
@@ -21,6 +22,8 @@ class HostPlatform {
 
   Platform& platform() { return platform_; }
   RegistryStore& registryStore() { return registryStore_; }
+  // The message loop the downloads run on; a command runs it until its flow ends.
+  EventLoop& loop() { return network_.loop; }
 
  private:
   RegistryStore registryStore_;
@@ -28,6 +31,7 @@ class HostPlatform {
   std::unique_ptr<EventLogPort> eventLog_;
   PosixTempFolder tempFolder_;
   PosixClock clock_;
+  HostNetwork network_;
   Platform platform_;
 };
 

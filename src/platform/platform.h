@@ -2,8 +2,11 @@
 
 #include "platform/clock_port.h"
 #include "platform/event_log_port.h"
+#include "platform/file_service_port.h"
+#include "platform/message_pump_port.h"
 #include "platform/registry_port.h"
 #include "platform/temp_folder_port.h"
+#include "platform/transfer_control_port.h"
 
 namespace hv {
 
@@ -14,6 +17,9 @@ struct Platform {
   EventLogPort& eventLog;
   TempFolderPort& tempFolder;
   ClockPort& clock;
+  MessagePumpPort& messagePump;
+  TransferFactoryPort& transfers;
+  FileServicePort& files;
 };
 
 }  // namespace hv

@@ -16,7 +16,8 @@ class FakeEventLog : public EventLogPort {
   };
 
   void report(std::int16_t eventType, TextView message) override {
-    if (failing) throw ScriptError(-2147467259, u"EventLog", u"the event log refused the entry");
+    if (failing)
+      throw ScriptError(-2147467259, u"EventLog", u"the event log refused the entry");
     entries.push_back({eventType, Text(message)});
   }
 

@@ -2,8 +2,11 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_event_log.h"
+#include "fakes/fake_file_service.h"
+#include "fakes/fake_message_pump.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
+#include "fakes/fake_transfer.h"
 #include "platform/platform.h"
 
 namespace hv::testing {
@@ -14,7 +17,10 @@ struct FakePlatform {
   FakeEventLog eventLog;
   FakeTempFolder tempFolder;
   FakeClock clock;
-  Platform platform{registry, eventLog, tempFolder, clock};
+  FakeMessagePump messagePump;
+  FakeTransferFactory transfers;
+  FakeFileService files;
+  Platform platform{registry, eventLog, tempFolder, clock, messagePump, transfers, files};
 };
 
 }  // namespace hv::testing

@@ -23,6 +23,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // The folder with a trailing "/", as the temporary folder is reported.
+  std::string slashed() const { return path_.string() + "/"; }
   std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:

@@ -1,13 +1,17 @@
 // The Windows ports against the real system calls: what the fakes of the native tests cannot
 // show.
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "client_checks.h"
 #include "detect/registry_routines.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_event_log.h"
+#include "platform/win32/win32_file_service.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_temp_folder.h"
+#include "runtime/script_error.h"
 
 namespace hv::client {
 namespace {
@@ -85,6 +89,57 @@ void checkTempFolderAndClock(Checks& checks) {
                now.dayOfYear >= 1 && now.dayOfYear <= 366);
 }
 
+// The runtime error number a file operation raised, 0 when it succeeded.
+template <typename Operation>
+int fileError(Operation operation) {
+  try {
+    operation();
+  } catch (const ScriptError& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+void checkFiles(Checks& checks) {
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  const std::string name = std::string(folder) + "hvdetector-client-check.bin";
+  DeleteFileA(name.c_str());
+  const Text path(name.begin(), name.end());
+  const std::uint8_t abc[] = {'a', 'b', 'c'};
+  const std::uint8_t x[] = {'X'};
+
+  Win32FileService files;
+  const std::int16_t number = files.freeFileNumber();
+  checks.equal("the first free file number", static_cast<int>(number), 1);
+  checks.equal("a new file opens",
+               fileError([&] { files.open(number, path, FileOpenMode::CreateNew); }), 0);
+  checks.equal("an open number is taken",
+               fileError([&] { files.open(number, path, FileOpenMode::BinaryWrite); }), 55);
+  checks.equal("writing, seeking to the start and writing again", fileError([&] {
+                 files.write(number, abc);
+                 files.seek(number, 1);
+                 files.write(number, x);
+                 files.close(number);
+               }),
+               0);
+  std::ifstream written(name, std::ios::binary);
+  checks.equal("the file holds what was written",
+               std::string(std::istreambuf_iterator<char>(written), {}), std::string("Xbc"));
+  written.close();
+  checks.equal("creating an existing file anew",
+               fileError([&] { files.open(2, path, FileOpenMode::CreateNew); }), 58);
+  checks.equal("file number 0", fileError([&] { files.open(0, path, FileOpenMode::TextOutput); }),
+               52);
+  checks.equal("writing to a number not open", fileError([&] { files.write(3, x); }), 52);
+  checks.equal("closing a number not open", fileError([&] { files.close(3); }), 0);
+  checks.equal("a folder that does not exist", fileError([&] {
+                 files.open(4, u"C:\\no such folder\\f.bin", FileOpenMode::TextOutput);
+               }),
+               76);
+  DeleteFileA(name.c_str());
+}
+
 void checkEventLog(Checks& checks) {
   bool written = true;
   try {
@@ -100,6 +155,7 @@ void checkEventLog(Checks& checks) {
 void checkPorts(Checks& checks) {
   checkRegistry(checks);
   checkTempFolderAndClock(checks);
+  checkFiles(checks);
   checkEventLog(checks);
 }
 

@@ -1,0 +1,77 @@
+// The local file: a name nobody else holds, and the body copied into it chunk by chunk.
+#include "diag/event_logging.h"
+#include "download/download_naming.h"
+#include "download/inet_downloader.h"
+#include "runtime/numeric_conversion.h"
+#include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+namespace {
+
+constexpr std::int16_t kChunkSize = 4096;
+constexpr std::int32_t kByteArray = 1;
+// Names are unique only to the second; this many later seconds are tried before giving up.
+constexpr int kNameAttempts = 1000;
+constexpr double kOneSecond = 1000;
+
+}  // namespace
+
+void InetDownloader::OpenFile() {
+  fileNumber = platform_.files.freeFileNumber();
+  localFolder = GetTempFolder(platform_.tempFolder);
+  const Variant parts = hv::getFileNameParts(fileName);
+  openUniqueFile(parts.array()[0].text(), parts.array()[1].text());
+  platform_.files.seek(fileNumber, 1);
+}
+
+// Two downloads of one name within a second would share a stamp, and a file that already exists
+// may be someone else's: the file is only ever created, and a taken name moves the stamp on.
+void InetDownloader::openUniqueFile(const Text& base, const Text& extension) {
+  double stamp = GetTimeStampMillis(platform_.clock);
+  for (int attempt = 1;; ++attempt, stamp += kOneSecond) {
+    fileName = timeStampedFileName(base, stamp, extension);
+    requirePlainFileName(fileName);
+    LogDebug(platform_, u"Saving to " + localFolder + fileName);
+    try {
+      platform_.files.open(fileNumber, localFolder + fileName, FileOpenMode::CreateNew);
+      return;
+    } catch (const ScriptError& failure) {
+      if (failure.number() != runtime_error::kFileAlreadyExists || attempt == kNameAttempts)
+        throw;
+    }
+  }
+}
+
+void InetDownloader::ReadBinaryData() {
+  copyBody(
+      [this](std::span<const std::uint8_t> chunk) { platform_.files.write(fileNumber, chunk); });
+}
+
+void InetDownloader::ReadCharacterData() {
+  copyBody([this](std::span<const std::uint8_t> chunk) {
+    const Text text = fromAnsi({reinterpret_cast<const char*>(chunk.data()), chunk.size()});
+    const std::string bytes = toAnsi(text);
+    platform_.files.write(fileNumber,
+                          {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+  });
+}
+
+// One chunk, one Progress and one pump per pass; the final empty read still pumps once.
+void InetDownloader::copyBody(
+    const std::function<void(std::span<const std::uint8_t>)>& writeChunk) {
+  for (;;) {
+    const std::vector<std::uint8_t> chunk = Inet1->GetChunk(kChunkSize, kByteArray);
+    receivedLength =
+        toInt32(static_cast<double>(receivedLength) + static_cast<double>(chunk.size()));
+    if (!chunk.empty()) {
+      writeChunk(chunk);
+      raiseProgress();
+    }
+    platform_.messagePump.pumpOnce();
+    if (chunk.empty())
+      return;
+  }
+}
+
+}  // namespace hv

@@ -1,0 +1,41 @@
+// The members page script calls directly: starting, cancelling, and reading the state.
+#include "diag/event_logging.h"
+#include "download/download_naming.h"
+#include "download/inet_downloader.h"
+#include "download/site_domain.h"
+#include "runtime/script_error.h"
+
+namespace hv {
+
+Variant InetDownloader::RemoteFileToDownload() {
+  return Variant(fileName);
+}
+
+// Transfers stay binary whatever a page asks: the value is accepted and dropped.
+void InetDownloader::fileType(std::int16_t&) {}
+
+std::int32_t InetDownloader::Download(Text& source, Text&) {
+  requireSiteDomain(source);
+  fileName = getFileNameFromURL(source);
+  contentLength = 0;
+  receivedLength = 0;
+  LogDebug(platform_, u"Downloading " + source);
+  Inet1->Execute(source);
+  return 0;
+}
+
+// Each step runs whatever became of the one before: a cancel must always release the file.
+void InetDownloader::Cancel() {
+  try {
+    Inet1->Cancel();
+  } catch (const ScriptError&) {
+  }
+  try {
+    if (fileNumber != 0)
+      platform_.files.close(fileNumber);
+  } catch (const ScriptError&) {
+  }
+  fileNumber = 0;
+}
+
+}  // namespace hv

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "host/host_options.h"
+#include "platform/posix/curl_transfer.h"
+#include "platform/posix/event_loop.h"
+#include "platform/posix/posix_file_service.h"
+
+namespace hv {
+
+// The host's message loop with the transfers it drives and the runtime's numbered files: the
+// ports a download needs beyond the plain ones.
+struct HostNetwork {
+  explicit HostNetwork(const HostOptions& options);
+
+  EventLoop loop;
+  CurlTransferFactory transfers;
+  PosixFileService files;
+};
+
+// Checks one --connect-to value; throws std::invalid_argument when it is not HOST:PORT:ADDR:PORT.
+void checkConnectTo(const std::string& entry);
+
+}  // namespace hv

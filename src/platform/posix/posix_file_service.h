@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "platform/file_service_port.h"
+
+namespace hv {
+
+// Numbered files on POSIX descriptors. Writes are gathered in a small buffer per file, as the
+// runtime's own file output is, so a stream of 4096-byte chunks costs few system calls; the
+// buffer goes out on seek and close, and a failure to write surfaces there at the latest.
+class PosixFileService : public FileServicePort {
+ public:
+  ~PosixFileService() override;
+
+  std::int16_t freeFileNumber() override;
+  void open(std::int16_t number, TextView path, FileOpenMode mode) override;
+  void seek(std::int16_t number, std::int64_t position) override;
+  void write(std::int16_t number, std::span<const std::uint8_t> bytes) override;
+  void close(std::int16_t number) override;
+
+ private:
+  static constexpr int kMaxFiles = 255;
+  struct OpenFile {
+    int fd = -1;
+    std::vector<std::uint8_t> pending;
+  };
+  OpenFile& openFile(std::int16_t number);
+  void flush(OpenFile& file);
+
+  std::array<OpenFile, kMaxFiles + 1> files_;
+};
+
+}  // namespace hv

@@ -1,0 +1,286 @@
+// The engine over real HTTP: libcurl, the host's event loop and POSIX files, against a scripted
+// loopback server.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "control/module_state.h"
+#include "download/inet_downloader.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_event_log.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_temp_folder.h"
+#include "host/host_network.h"
+#include "runtime/text_encoding.h"
+#include "support/loopback_http_server.h"
+#include "support/recording_sink.h"
+#include "support/temp_dir.h"
+
+namespace hv {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Pair;
+using ::testing::StartsWith;
+using namespace testing;
+namespace ids = inet_downloader_dispid;
+
+constexpr auto kLongestRun = std::chrono::seconds(20);
+
+// Tests cannot wait two minutes for a silent server: the transfer's own time-out is cut to one
+// second, whatever the engine asks for.
+class OneSecondTimeouts : public TransferFactoryPort {
+ public:
+  explicit OneSecondTimeouts(TransferFactoryPort& real) : real_(real) {}
+  std::unique_ptr<TransferControl> createTransferControl() override {
+    return std::make_unique<Transfer>(real_.createTransferControl());
+  }
+
+ private:
+  class Transfer : public TransferControl {
+   public:
+    explicit Transfer(std::unique_ptr<TransferControl> inner) : inner_(std::move(inner)) {}
+    void onStateChanged(StateHandler h) override { inner_->onStateChanged(std::move(h)); }
+    void Execute(TextView url) override { inner_->Execute(url); }
+    void Cancel() override { inner_->Cancel(); }
+    std::vector<std::uint8_t> GetChunk(std::int16_t s, std::int32_t t) override {
+      return inner_->GetChunk(s, t);
+    }
+    Text GetHeader(TextView name) override { return inner_->GetHeader(name); }
+    std::int32_t ResponseCode() override { return inner_->ResponseCode(); }
+    Text ResponseInfo() override { return inner_->ResponseInfo(); }
+    void RequestTimeout(std::int32_t) override { inner_->RequestTimeout(1); }
+
+   private:
+    std::unique_ptr<TransferControl> inner_;
+  };
+  TransferFactoryPort& real_;
+};
+
+class DownloadOverHttp : public ::testing::Test {
+ protected:
+  DownloadOverHttp() {
+    threadModuleState().logLevel = 0;
+    tempFolder.path = dir.slashed();
+    downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)->advise(sink);
+  }
+
+  static HostOptions optionsFor(std::uint16_t port) {
+    HostOptions options;
+    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
+    return options;
+  }
+
+  // Starts the download of `path` on the site and runs the loop until the outcome, then a few
+  // pumps more so that a second, unwanted event would show.
+  void fetch(const std::string& path, InetDownloader& which) {
+    Text url = u"http://www.corvantis.example" + fromUtf8(path), dest;
+    which.Download(url, dest);
+    network.loop.runUntil([&] { return sink->finished(); },
+                          std::chrono::steady_clock::now() + kLongestRun);
+    for (int i = 0; i < 5; ++i)
+      network.loop.pumpOnce();
+  }
+  void fetch(const std::string& path) { fetch(path, downloader); }
+
+  std::string saved() { return readFile(dir / toUtf8(downloader.RemoteFileToDownload().toText())); }
+
+  LoopbackHttpServer server;
+  TempDir dir;
+  HostNetwork network{optionsFor(server.port())};
+  OneSecondTimeouts transfers{network.transfers};
+  FakeRegistry registry;
+  FakeEventLog eventLog;
+  FakeTempFolder tempFolder;
+  FakeClock clock;
+  Platform platform{registry, eventLog, tempFolder, clock, network.loop, transfers, network.files};
+  InetDownloader downloader{platform};
+  std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
+};
+
+TEST_F(DownloadOverHttp, CopiesTheBodyInFourKilobyteChunks) {
+  const std::string body = patternBytes(10000);
+  server.route("/dl/report.cvx?id=7", okReply(body));
+  fetch("/dl/report.cvx?id=7");
+  EXPECT_THAT(sink->progress(), ElementsAre(Pair(4096, 5904), Pair(8192, 1808), Pair(10000, 0)));
+  EXPECT_EQ(sink->count(ids::kEventDownloadComplete), 1);
+  EXPECT_EQ(sink->count(ids::kEventError), 0);
+  EXPECT_EQ(downloader.RemoteFileToDownload().toText(), u"report63921449486000.cvx");
+  EXPECT_EQ(saved(), body);
+  EXPECT_THAT(eventLog.entries.at(1).message,
+              u"Received Response with status =10000 Response Code:200 Http Status 200 OK");
+}
+
+struct Served {
+  const char* name;
+  Reply reply;
+};
+
+void PrintTo(const Served& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class ServedExactly : public DownloadOverHttp, public ::testing::WithParamInterface<Served> {};
+
+// Bodies that must arrive byte for byte, however the server paces or frames them.
+TEST_P(ServedExactly, CompletesWithTheServedBytes) {
+  const std::string body = patternBytes(GetParam().name == std::string("Large") ? 3 << 20 : 10000);
+  Reply reply = GetParam().reply;
+  if (reply.bytes.empty())
+    reply = okReply(body);
+  reply.dripBytes = GetParam().reply.dripBytes;
+  reply.dripPause = GetParam().reply.dripPause;
+  server.route("/a.cvx", reply);
+  server.route("/b.cvx", okReply(body));
+  fetch("/a.cvx");
+  ASSERT_EQ(sink->count(ids::kEventDownloadComplete), 1) << toUtf8(sink->error().second);
+  EXPECT_EQ(sink->count(ids::kEventError), 0);
+  EXPECT_EQ(saved(), body);
+  const auto progress = sink->progress();
+  EXPECT_EQ(progress.back(), std::make_pair(static_cast<std::int32_t>(body.size()), 0));
+  for (std::size_t i = 0; i + 1 < progress.size(); ++i)
+    EXPECT_EQ(progress[i].first, static_cast<std::int32_t>(4096 * (i + 1)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Http, ServedExactly,
+    ::testing::Values(Served{"AllAtOnce", {}}, Served{"Large", {}},
+                      Served{"SlowDrip", {"", 1500, std::chrono::milliseconds(2)}},
+                      Served{"RelativeRedirect", redirectReply("/b.cvx")},
+                      Served{"AbsoluteRedirectInDomain",
+                             redirectReply("http://www.corvantis.example/b.cvx")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Fault {
+  const char* name;
+  Reply reply;
+  std::int32_t error;
+  const char* description;  // the start of it
+  std::size_t kept;         // bytes of the served body left in the file
+};
+
+void PrintTo(const Fault& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Faults : public DownloadOverHttp, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(Faults, EndInExactlyOneErrorWithThePartialFileKept) {
+  server.route("/a.cvx", GetParam().reply);
+  fetch("/a.cvx");
+  ASSERT_EQ(sink->count(ids::kEventError), 1);
+  EXPECT_EQ(sink->count(ids::kEventDownloadComplete), 0);
+  EXPECT_EQ(sink->error().first, GetParam().error);
+  EXPECT_THAT(toUtf8(sink->error().second), StartsWith(GetParam().description));
+  if (GetParam().kept > 0) {
+    EXPECT_EQ(saved(), patternBytes(GetParam().kept));
+  }
+  EXPECT_EQ(network.files.freeFileNumber(), 1) << "the file is released";
+}
+
+Reply cutShort(Reply::Then then) {
+  Reply reply = replyWithLength(patternBytes(5000), "10000");
+  reply.then = then;
+  return reply;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Http, Faults,
+    ::testing::Values(
+        Fault{"NeverAnswers", {"", 0, {}, Reply::Then::Stall}, -20000015, "28 Timed out", 0},
+        Fault{"NotFound", statusReply(404, "Not Found"), -20000015, "404 Not Found", 0},
+        Fault{"ServerError", statusReply(500, "Internal Server Error"), -20000015,
+              "500 Internal Server Error", 0},
+        Fault{"EarlyClose", cutShort(Reply::Then::Close), -20000015,
+              "Download incomplete: received 5000 of 10000 announced bytes", 5000},
+        Fault{"StallMidBody", cutShort(Reply::Then::Stall), -20000015,
+              "Download incomplete: received 5000 of 10000 announced bytes", 5000},
+        Fault{"ResetMidBody", cutShort(Reply::Then::Reset), -20000015, "Download incomplete", 0},
+        Fault{"LengthMissing", replyWithoutLength("abc"), 13, "Type mismatch", 0},
+        Fault{"LengthEmpty", replyWithLength("abc", ""), -20000015, "8 Invalid Content-Length", 0},
+        Fault{"LengthNotANumber", replyWithLength("abc", "abc"), -20000015,
+              "8 Invalid Content-Length", 0},
+        Fault{"LengthAboveLongRange", replyWithLength("abc", "3000000000"), 6, "Overflow", 0},
+        Fault{"Chunked", chunkedReply("abcdef", 2), 13, "Type mismatch", 0},
+        Fault{"RedirectOutOfDomain", redirectReply("http://www.elsewhere.example/a.cvx"), -20000015,
+              "302 Redirect to http://www.elsewhere.example/a.cvx refused: outside the "
+              "permitted site",
+              0},
+        Fault{"RedirectLoop", redirectReply("/a.cvx"), -20000015,
+              "302 Too many redirects (more than 5)", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadOverHttp, RefusedConnectionIsOneError) {
+  std::uint16_t closedPort;
+  {
+    LoopbackHttpServer gone;
+    closedPort = gone.port();
+  }
+  HostNetwork elsewhere{optionsFor(closedPort)};
+  Platform refused{registry,       eventLog, tempFolder, clock, elsewhere.loop, elsewhere.transfers,
+                   elsewhere.files};
+  InetDownloader lonely(refused);
+  lonely.findConnectionPoint(lonely.classInfo().eventInterface.current.iid)->advise(sink);
+  Text url = u"http://www.corvantis.example/a.cvx", dest;
+  lonely.Download(url, dest);
+  elsewhere.loop.runUntil([&] { return sink->finished(); },
+                          std::chrono::steady_clock::now() + kLongestRun);
+  EXPECT_EQ(sink->events.size(), 1u);
+  EXPECT_EQ(sink->error().first, -20000015);
+  EXPECT_THAT(toUtf8(sink->error().second), StartsWith("7 "));
+}
+
+TEST_F(DownloadOverHttp, EmptyBodyGivesAnEmptyFile) {
+  server.route("/a.cvx", okReply(""));
+  fetch("/a.cvx");
+  EXPECT_EQ(sink->count(ids::kEventDownloadComplete), 1);
+  EXPECT_TRUE(sink->progress().empty());
+  EXPECT_EQ(saved(), "");
+}
+
+TEST_F(DownloadOverHttp, TwoDownloadsOfOneUrlGoToTwoFiles) {
+  server.route("/a.cvx", okReply("first"));
+  fetch("/a.cvx");
+  server.route("/a.cvx", okReply("second"));
+  InetDownloader again(platform);
+  again.findConnectionPoint(again.classInfo().eventInterface.current.iid)->advise(sink);
+  sink->events.clear();
+  fetch("/a.cvx", again);
+  EXPECT_EQ(readFile(dir / "a63921449486000.cvx"), "first");
+  EXPECT_EQ(readFile(dir / "a63921449487000.cvx"), "second");
+}
+
+TEST_F(DownloadOverHttp, UnwritableFolderIsOneFileError) {
+  tempFolder.path = dir.slashed() + "missing/";
+  server.route("/a.cvx", okReply("abc"));
+  fetch("/a.cvx");
+  EXPECT_EQ(sink->events.size(), 1u);
+  EXPECT_EQ(sink->error(), std::make_pair(76, Text(u"Path not found")));
+}
+
+TEST_F(DownloadOverHttp, FailingProgressHandlerKeepsTheFirstChunk) {
+  server.route("/a.cvx", okReply(patternBytes(100000)));
+  sink->react = [](DispId id, std::span<Variant>) {
+    if (id == ids::kEventProgress)
+      throw ScriptError(424, u"page", u"Object required");
+  };
+  fetch("/a.cvx");
+  EXPECT_EQ(sink->error(), std::make_pair(424, Text(u"Object required")));
+  EXPECT_EQ(saved(), patternBytes(4096));
+}
+
+TEST_F(DownloadOverHttp, CancelFromScriptDuringThePumpEndsInOneError) {
+  server.route("/a.cvx", okReply(patternBytes(100000)));
+  sink->react = [&](DispId id, std::span<Variant>) {
+    if (id == ids::kEventProgress && sink->progress().size() == 2)
+      network.loop.post([&] { downloader.Cancel(); });
+  };
+  fetch("/a.cvx");
+  EXPECT_EQ(sink->count(ids::kEventError), 1);
+  EXPECT_EQ(sink->count(ids::kEventDownloadComplete), 0);
+  EXPECT_EQ(sink->error().second, u"Download incomplete: received 8192 of 100000 announced bytes");
+  EXPECT_EQ(saved(), patternBytes(8192));
+}
+
+}  // namespace
+}  // namespace hv

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/transfer_control_port.h"
+#include "runtime/script_error.h"
+
+namespace hv::testing {
+
+// A transfer whose response the test writes beforehand and whose notifications the test
+// delivers when it chooses.
+class FakeTransfer : public TransferControl {
+ public:
+  void onStateChanged(StateHandler handler) override { handler_ = std::move(handler); }
+
+  void Execute(TextView url) override {
+    if (refuseExecute)
+      throw ScriptError(35750, u"Inet", u"Unable to execute the request");
+    executed.emplace_back(url);
+    position_ = 0;
+  }
+
+  void Cancel() override {
+    ++cancels;
+    cancelled = true;
+  }
+
+  std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t) override {
+    chunkSizes.push_back(size);
+    if (cancelled)
+      return {};
+    const auto n = std::min<std::size_t>(static_cast<std::size_t>(size), body.size() - position_);
+    std::vector<std::uint8_t> chunk(body.begin() + static_cast<long>(position_),
+                                    body.begin() + static_cast<long>(position_ + n));
+    position_ += n;
+    return chunk;
+  }
+
+  Text GetHeader(TextView name) override {
+    const auto found = headers.find(Text(name));
+    return found == headers.end() ? Text() : found->second;
+  }
+
+  std::int32_t ResponseCode() override { return responseCode; }
+  Text ResponseInfo() override { return responseInfo; }
+  void RequestTimeout(std::int32_t seconds) override { timeoutSeconds = seconds; }
+
+  // What the transfer would report through the message loop.
+  void deliver(std::int16_t state) { handler_(state); }
+
+  void respond(const std::string& bytes, const Text& contentLength) {
+    body.assign(bytes.begin(), bytes.end());
+    headers[u"Content-Length"] = contentLength;
+    headers[u"STATUS"] = u"200 OK";
+  }
+
+  std::vector<std::uint8_t> body;
+  std::map<Text, Text> headers;
+  std::int32_t responseCode = 0;
+  Text responseInfo;
+  std::int32_t timeoutSeconds = 0;
+  bool refuseExecute = false;
+  bool cancelled = false;
+  int cancels = 0;
+  std::vector<Text> executed;
+  std::vector<std::int16_t> chunkSizes;
+
+ private:
+  StateHandler handler_;
+  std::size_t position_ = 0;
+};
+
+// Keeps a view of every transfer it hands out; the downloaders own them.
+class FakeTransferFactory : public TransferFactoryPort {
+ public:
+  std::unique_ptr<TransferControl> createTransferControl() override {
+    auto transfer = std::make_unique<FakeTransfer>();
+    created.push_back(transfer.get());
+    return transfer;
+  }
+
+  FakeTransfer& last() { return *created.back(); }
+
+  std::vector<FakeTransfer*> created;
+};
+
+}  // namespace hv::testing

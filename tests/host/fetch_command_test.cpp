@@ -1,0 +1,82 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "support/host_run.h"
+#include "support/loopback_http_server.h"
+#include "support/temp_dir.h"
+
+namespace hv {
+namespace {
+
+using ::testing::HasSubstr;
+using namespace testing;
+
+class FetchCommand : public ::testing::Test {
+ protected:
+  FetchCommand() {
+    if (const char* old = ::getenv("TMPDIR"))
+      oldTmpdir_ = old;
+    ::setenv("TMPDIR", dir.path().c_str(), 1);
+  }
+  ~FetchCommand() override {
+    if (oldTmpdir_)
+      ::setenv("TMPDIR", oldTmpdir_->c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
+  }
+
+  HostRun fetch(const std::string& path) {
+    return runHostWith({"--connect-to",
+                        "www.corvantis.example:80:127.0.0.1:" + std::to_string(server.port()),
+                        "fetch", "http://www.corvantis.example" + path});
+  }
+
+  LoopbackHttpServer server;
+  TempDir dir;
+
+ private:
+  std::optional<std::string> oldTmpdir_;
+};
+
+TEST_F(FetchCommand, PrintsTheLocalPathOnCompletion) {
+  const std::string body = patternBytes(20000);
+  server.route("/doc/report.cvx", okReply(body));
+  const HostRun run = fetch("/doc/report.cvx");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_THAT(run.out, ::testing::StartsWith(dir.slashed() + "report"));
+  const std::string path = run.out.substr(0, run.out.size() - 1);
+  EXPECT_EQ(readFile(dir / path.substr(dir.slashed().size())), body);
+}
+
+TEST_F(FetchCommand, FailuresExitNonZeroWithNumberAndDescription) {
+  EXPECT_THAT(fetch("/missing.cvx").err, HasSubstr("error -20000015: 404 Not Found"));
+  const HostRun outside = runHostWith({"fetch", "http://www.elsewhere.example/a.cvx"});
+  EXPECT_EQ(outside.status, 1);
+  EXPECT_THAT(outside.err,
+              HasSubstr("error -200002: Invalid domain must be a URL for corvantis.example"));
+}
+
+TEST(HostOptions, ConnectToTakesCurlsFourFields) {
+  struct Case {
+    const char* value;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"www.corvantis.example:80:127.0.0.1:8080", true},
+      {"::127.0.0.1:", true},
+      {"www.corvantis.example:443:[::1]:8443", true},
+      {"www.corvantis.example:80:127.0.0.1", false},
+      {"www.corvantis.example:http:127.0.0.1:80", false},
+      {"a:1:b:2:c", false},
+  };
+  for (const auto& c : cases) {
+    // With no command after it, an accepted option still ends in the "no command" usage error.
+    const HostRun run = runHostWith({"--connect-to", c.value});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.find("--connect-to:") == std::string::npos, c.accepted) << c.value << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace hv

@@ -1,0 +1,179 @@
+#include "support/loopback_http_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <stdexcept>
+
+namespace hv::testing {
+namespace {
+
+constexpr auto kRequestWait = std::chrono::milliseconds(5000);
+
+void sendAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+    if (n <= 0)
+      return;  // the client went away; nothing more to say
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+std::string requestTarget(const std::string& head) {
+  const auto first = head.find(' ');
+  const auto second = head.find(' ', first + 1);
+  if (first == std::string::npos || second == std::string::npos)
+    return {};
+  return head.substr(first + 1, second - first - 1);
+}
+
+std::string head(int code, const std::string& reason, const std::string& headers) {
+  return "HTTP/1.1 " + std::to_string(code) + " " + reason + "\r\n" + headers +
+         "Connection: close\r\n\r\n";
+}
+
+}  // namespace
+
+LoopbackHttpServer::LoopbackHttpServer() {
+  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof address;
+  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      ::listen(listener_, 16) != 0 ||
+      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+      ::pipe2(wake_, O_CLOEXEC) != 0)
+    throw std::runtime_error("loopback server could not start");
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { serve(); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+  const char stop = 's';
+  (void)!::write(wake_[1], &stop, 1);
+  thread_.join();
+  ::close(listener_);
+  ::close(wake_[0]);
+  ::close(wake_[1]);
+}
+
+void LoopbackHttpServer::route(const std::string& path, Reply reply) {
+  std::lock_guard lock(mutex_);
+  routes_[path] = std::move(reply);
+}
+
+std::vector<std::string> LoopbackHttpServer::requests() const {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+void LoopbackHttpServer::serve() {
+  for (;;) {
+    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    if (::poll(fds, 2, -1) < 0)
+      continue;
+    if (fds[1].revents != 0)
+      return;
+    const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (connection < 0)
+      continue;
+    answer(connection);
+  }
+}
+
+void LoopbackHttpServer::answer(int connection) {
+  std::string request;
+  char buffer[4096];
+  while (request.find("\r\n\r\n") == std::string::npos) {
+    pollfd fds[2] = {{connection, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    if (::poll(fds, 2, static_cast<int>(kRequestWait.count())) <= 0 || fds[1].revents != 0)
+      break;
+    const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+    if (n <= 0)
+      break;
+    request.append(buffer, static_cast<std::size_t>(n));
+  }
+  const std::string target = requestTarget(request);
+  Reply reply = statusReply(404, "Not Found");
+  {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(target);
+    if (const auto found = routes_.find(target); found != routes_.end())
+      reply = found->second;
+  }
+  const std::size_t step = reply.dripBytes == 0 ? reply.bytes.size() : reply.dripBytes;
+  for (std::size_t at = 0; at < reply.bytes.size(); at += step) {
+    if (at > 0 && waitForStop(reply.dripPause))
+      break;
+    sendAll(connection, reply.bytes.data() + at, std::min(step, reply.bytes.size() - at));
+  }
+  if (reply.then == Reply::Then::Stall)
+    waitForStop(std::chrono::hours(1));
+  if (reply.then == Reply::Then::Reset) {
+    const linger abort{1, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+  } else {
+    ::shutdown(connection, SHUT_WR);
+  }
+  ::close(connection);
+}
+
+bool LoopbackHttpServer::waitForStop(std::chrono::milliseconds limit) {
+  pollfd wake{wake_[0], POLLIN, 0};
+  return ::poll(&wake, 1, static_cast<int>(limit.count())) > 0;
+}
+
+Reply okReply(const std::string& body) {
+  return replyWithLength(body, std::to_string(body.size()));
+}
+
+Reply replyWithLength(const std::string& body, const std::string& contentLength) {
+  return {head(200, "OK", "Content-Length: " + contentLength + "\r\n") + body};
+}
+
+Reply replyWithoutLength(const std::string& body) {
+  return {head(200, "OK", "") + body};
+}
+
+Reply statusReply(int code, const std::string& reason) {
+  const std::string body = "<p>" + reason + "</p>";
+  return {head(code, reason, "Content-Length: " + std::to_string(body.size()) + "\r\n") + body};
+}
+
+Reply redirectReply(const std::string& location) {
+  return {head(302, "Found", "Location: " + location + "\r\nContent-Length: 0\r\n")};
+}
+
+Reply chunkedReply(const std::string& body, std::size_t chunkSize) {
+  std::string bytes = head(200, "OK", "Transfer-Encoding: chunked\r\n");
+  for (std::size_t at = 0; at < body.size(); at += chunkSize) {
+    const std::string piece = body.substr(at, chunkSize);
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+    bytes += size + piece + "\r\n";
+  }
+  return {bytes + "0\r\n\r\n"};
+}
+
+std::string patternBytes(std::size_t size) {
+  std::string bytes(size, '\0');
+  std::uint32_t state = 2463534242u;
+  for (auto& byte : bytes) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    byte = static_cast<char>(state & 0xff);
+  }
+  return bytes;
+}
+
+}  // namespace hv::testing
