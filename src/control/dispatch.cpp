@@ -54,15 +54,20 @@ DispId idOfName(const ClassInfo& info, TextView name) {
                       std::string(info.name) + " has no member named " + toUtf8(name));
 }
 
-Variant invoke(ControlObject& object, DispId id, MemberKind kind, std::span<Variant> args) {
-  const ClassInfo& info = object.classInfo();
+const MemberInfo& callableMember(const ClassInfo& info, DispId id, MemberKind kind,
+                                 std::size_t argumentCount) {
   const MemberInfo& member = findCallable(info, id, kind);
-  if (args.size() != member.params.size()) {
+  if (argumentCount != member.params.size()) {
     throw DispatchError(kDispEBadParamCount, memberLabel(info, member) + " takes " +
                                                  std::to_string(member.params.size()) +
                                                  " argument(s), not " +
-                                                 std::to_string(args.size()));
+                                                 std::to_string(argumentCount));
   }
+  return member;
+}
+
+Variant invoke(ControlObject& object, DispId id, MemberKind kind, std::span<Variant> args) {
+  const MemberInfo& member = callableMember(object.classInfo(), id, kind, args.size());
   std::vector<Variant> coerced;
   coerced.reserve(args.size());
   for (unsigned i = 0; i < args.size(); ++i)

@@ -1,0 +1,219 @@
+#pragma once
+
+#include <ocidl.h>
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <initializer_list>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "control/control_object.h"
+#include "control/dispatch.h"
+#include "platform/win32/com_connection_point.h"
+#include "platform/win32/com_errors.h"
+#include "platform/win32/com_invoke.h"
+#include "platform/win32/single_connection_point_enumerator.h"
+#include "platform/win32/type_library.h"
+#include "platform/win32/variant_bridge.h"
+
+namespace hv {
+
+// A value a dual-interface member hands back through its [out, retval] pointer.
+HRESULT storeResult(VARIANT& result, VARIANT_BOOL* out);
+HRESULT storeResult(VARIANT& result, BSTR* out);
+HRESULT storeResult(VARIANT& result, long* out);
+HRESULT storeResult(VARIANT& result, VARIANT* out);
+
+// A by-value or by-reference argument of a dual-interface member, as IDispatch would get it.
+VARIANT byValue(BSTR value);
+VARIANT byReference(BSTR* value);
+VARIANT byReference(short* value);
+VARIANT byReference(VARIANT* value);
+
+// The thin COM skin over one control instance: the dual default interface `Dual`, IDispatch,
+// connection points, class information and error information. Every call goes to the plain C++
+// object through the dispatch layer; no C++ exception leaves a method.
+template <typename Dual>
+class ComControl : public Dual,
+                   public IConnectionPointContainer,
+                   public IProvideClassInfo2,
+                   public ISupportErrorInfo {
+ public:
+  explicit ComControl(std::shared_ptr<ControlObject> object) : object_(std::move(object)) {}
+  virtual ~ComControl() = default;
+  ComControl(const ComControl&) = delete;
+  ComControl& operator=(const ComControl&) = delete;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (!object)
+      return E_POINTER;
+    *object = interfaceFor(riid);
+    if (!*object)
+      return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0)
+      delete this;
+    return left;
+  }
+
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count)
+      return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+    if (!info)
+      return E_POINTER;
+    *info = nullptr;
+    if (index != 0)
+      return DISP_E_BADINDEX;
+    return guarded(
+        [&] { return moduleTypeInfo(object_->classInfo().defaultInterface.current.iid, info); });
+  }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override {
+    if (!names || !ids)
+      return E_POINTER;
+    // Only member names are known; parameter names cannot be used to name arguments.
+    for (UINT i = 0; i < count; ++i)
+      ids[i] = DISPID_UNKNOWN;
+    if (count == 0)
+      return S_OK;
+    const HRESULT hr = guarded([&] {
+      if (!names[0])
+        return DISP_E_UNKNOWNNAME;
+      ids[0] = idOfName(object_->classInfo(), textOf(names[0], wcslen(names[0])));
+      return S_OK;
+    });
+    if (FAILED(hr))
+      return hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME;
+    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* exception,
+                                   UINT* argumentError) override {
+    return invokeControl(*object_, id, flags, params, result, exception, argumentError);
+  }
+
+  // IConnectionPointContainer
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** points) override {
+    if (!points)
+      return E_POINTER;
+    *points = nullptr;
+    IConnectionPoint* point = nullptr;
+    const HRESULT hr =
+        FindConnectionPoint(toGuid(object_->classInfo().eventInterface.current.iid), &point);
+    if (FAILED(hr))
+      return hr;
+    *points = new (std::nothrow) SingleConnectionPointEnumerator(point);
+    point->Release();
+    return *points ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    if (!point)
+      return E_POINTER;
+    *point = nullptr;
+    ConnectionPoint* events = object_->findConnectionPoint(fromGuid(riid));
+    if (!events)
+      return CONNECT_E_NOCONNECTION;
+    const GUID current = toGuid(object_->classInfo().eventInterface.current.iid);
+    *point = new (std::nothrow) ComConnectionPoint(this, *events, current);
+    return *point ? S_OK : E_OUTOFMEMORY;
+  }
+
+  // IProvideClassInfo2
+  HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override {
+    return guarded([&] { return moduleTypeInfo(object_->classInfo().clsid, info); });
+  }
+  HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override {
+    if (!guid)
+      return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
+      return E_INVALIDARG;
+    *guid = toGuid(object_->classInfo().eventInterface.current.iid);
+    return S_OK;
+  }
+
+  // ISupportErrorInfo
+  HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+    const Guid id = fromGuid(riid);
+    return object_->queryInterface(id) == InterfaceKind::Dispatch ? S_OK : S_FALSE;
+  }
+
+ protected:
+  ControlObject& object() { return *object_; }
+
+  // What the class adds beyond the common interfaces (IObjectSafety on Base).
+  virtual void* classInterface(InterfaceKind) { return nullptr; }
+
+  // A dual-interface member: the same call IDispatch makes, its result through `out`.
+  template <typename Out>
+  HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args, Out* out) {
+    if (!out)
+      return E_POINTER;
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT hr = guarded([&] { return call(id, flags, args, &result); });
+    return SUCCEEDED(hr) ? storeResult(result, out) : hr;
+  }
+  HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args) {
+    return guarded([&] { return call(id, flags, args, nullptr); });
+  }
+
+ private:
+  void* interfaceFor(REFIID riid) {
+    if (riid == IID_ISupportErrorInfo)
+      return static_cast<ISupportErrorInfo*>(this);
+    switch (const InterfaceKind kind = object_->queryInterface(fromGuid(riid))) {
+      case InterfaceKind::Unknown:
+      case InterfaceKind::Dispatch:
+        return static_cast<Dual*>(this);
+      case InterfaceKind::ConnectionPointContainer:
+        return static_cast<IConnectionPointContainer*>(this);
+      case InterfaceKind::ProvideClassInfo:
+        return static_cast<IProvideClassInfo2*>(this);
+      case InterfaceKind::ObjectSafety:
+        return classInterface(kind);
+      case InterfaceKind::Embedding:
+      case InterfaceKind::None:
+        return nullptr;
+    }
+    return nullptr;
+  }
+
+  // Early-bound callers see the script error as the HRESULT itself, with the thread's error
+  // object describing it.
+  HRESULT call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT* result) {
+    std::vector<VARIANT> reversed(args.begin(), args.end());
+    std::reverse(reversed.begin(), reversed.end());
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
+                      put ? 1u : 0u};
+    EXCEPINFO exception{};
+    const HRESULT hr = invokeControl(*object_, id, flags, &params, result, &exception, nullptr);
+    if (hr != DISP_E_EXCEPTION)
+      return hr;
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    return exception.scode;
+  }
+
+  std::atomic<ULONG> references_{1};
+  std::shared_ptr<ControlObject> object_;
+};
+
+}  // namespace hv

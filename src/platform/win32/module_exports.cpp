@@ -1,0 +1,83 @@
+// The module's four entry points and its load step. Nothing of the library runs on load.
+#include <olectl.h>
+#include <windows.h>
+
+#include <array>
+
+#include "control/dispatch_error.h"
+#include "control/module_state.h"
+#include "orchestrate/library_catalog.h"
+#include "platform/win32/com_class_factory.h"
+#include "platform/win32/module_instance.h"
+#include "platform/win32/registry_writer.h"
+#include "platform/win32/type_library.h"
+#include "platform/win32/variant_bridge.h"
+#include "platform/win32/win32_platform.h"
+
+namespace hv {
+namespace {
+
+const ClassCatalog& catalog() {
+  static const ClassCatalog classes = libraryCatalog(win32Platform());
+  return classes;
+}
+
+std::vector<RegistrationKey> moduleRegistration() {
+  const std::wstring path = modulePath();
+  return registrationEntries(textOf(path.c_str(), path.size()), sizeof(void*) == 8);
+}
+
+}  // namespace
+}  // namespace hv
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH)
+    hv::setModuleHandle(instance);
+  return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
+  if (!object)
+    return E_POINTER;
+  *object = nullptr;
+  try {
+    static std::vector<hv::ComClassFactory> factories = [] {
+      std::vector<hv::ComClassFactory> made;
+      for (const auto& factory : hv::catalog().factories())
+        made.emplace_back(factory);
+      return made;
+    }();
+    const hv::Guid wanted = hv::fromGuid(clsid);
+    for (auto& factory : factories) {
+      if (factory.classInfo().clsid == wanted)
+        return factory.QueryInterface(riid, object);
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
+STDAPI DllCanUnloadNow() {
+  return hv::module_lifetime::canUnloadNow() ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() {
+  try {
+    const auto keys = hv::moduleRegistration();
+    const HRESULT hr = hv::writeRegistration(keys);
+    if (FAILED(hr))
+      hv::removeRegistration(keys);
+    return hr;
+  } catch (...) {
+    return SELFREG_E_CLASS;
+  }
+}
+
+STDAPI DllUnregisterServer() {
+  try {
+    return hv::removeRegistration(hv::moduleRegistration());
+  } catch (...) {
+    return SELFREG_E_CLASS;
+  }
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <oaidl.h>
+
+#include <optional>
+
+#include "runtime/text.h"
+#include "runtime/variant.h"
+
+namespace hv {
+
+// A caller's argument as a script value, looking through a by-reference argument to the
+// variable it names. Nothing for a value a script value cannot hold (null, objects, ...).
+std::optional<Variant> fromComVariant(const VARIANT& argument);
+
+// A script value as a fresh VARIANT that the caller owns.
+HRESULT toComVariant(const Variant& value, VARIANT& out);
+
+// Stores a by-reference parameter's final value into the caller's variable. A variable of
+// another type than the parameter's was passed as a temporary copy and keeps its value.
+void writeBack(const Variant& value, VARIANT& argument);
+
+Text textOf(const wchar_t* wide, std::size_t length);
+BSTR allocBstr(const Text& text);
+
+}  // namespace hv

@@ -1,0 +1,121 @@
+// What registration wrote, that the module unloads when nothing holds it, and that
+// unregistration takes away exactly what registration wrote.
+#include <objbase.h>
+
+#include "client_checks.h"
+#include "control/library_identity.h"
+#include "control/registration.h"
+
+namespace hv::client {
+namespace {
+
+std::wstring wide(TextView text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+HKEY rootKey(RegistryRoot root) {
+  return reinterpret_cast<HKEY>(
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
+}
+
+bool keyExists(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::wstring readValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  if (RegGetValueW(root, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS) {
+    return L"<missing>";
+  }
+  return buffer;
+}
+
+void checkRegistered(Checks& checks, const std::vector<RegistrationKey>& entries,
+                     const std::string& when) {
+  for (const auto& entry : entries) {
+    const std::wstring path = wide(entry.path);
+    const std::string label = when + ": " + std::string(path.begin(), path.end());
+    checks.check(label + " exists", keyExists(rootKey(entry.root), path));
+    for (const auto& value : entry.values) {
+      checks.equal(label + " value " + std::string(value.name.begin(), value.name.end()),
+                   readValue(rootKey(entry.root), path, wide(value.name)), wide(value.data));
+    }
+  }
+  CLSID clsid{};
+  checks.check(when + ": HVDetector.InetDownloader resolves to its class",
+               SUCCEEDED(CLSIDFromProgID(L"HVDetector.InetDownloader", &clsid)) &&
+                   fromGuid(clsid) == Guid::of("{D4F50458-F1CC-4BC8-8A45-1A285926FE74}"));
+}
+
+void checkNothingLeft(Checks& checks, const std::vector<RegistrationKey>& entries) {
+  for (const auto& entry : entries) {
+    const std::wstring path = wide(entry.path);
+    checks.check("after unregistration " + std::string(path.begin(), path.end()) + " is gone",
+                 !keyExists(rootKey(entry.root), path));
+  }
+  for (const auto& parent :
+       {L"TypeLib\\" + wide(library::kLibid.toText()), std::wstring(L"HVDetector.Base"),
+        std::wstring(L"HVDetector.InetDownloader")}) {
+    checks.check("after unregistration " + std::string(parent.begin(), parent.end()) + " is gone",
+                 !keyExists(HKEY_CLASSES_ROOT, parent));
+  }
+  for (const wchar_t* shared : {L"CLSID", L"Interface", L"TypeLib"}) {
+    checks.check("the shared key " + std::string(shared, shared + wcslen(shared)) + " stays",
+                 keyExists(HKEY_CLASSES_ROOT, shared));
+  }
+}
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+EntryPoint exported(HMODULE module, const char* name) {
+  return reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+void checkUnloading(Checks& checks, HMODULE module) {
+  const auto canUnload = exported(module, "DllCanUnloadNow");
+  checks.check("DllCanUnloadNow is exported", canUnload != nullptr);
+  if (!canUnload)
+    return;
+  checks.equal("nothing alive: the module may unload", canUnload(), S_OK);
+  IUnknown* object = nullptr;
+  CoCreateInstance(hv::client::guidOf("{60246658-5626-449F-8701-66D278AD2EB2}"), nullptr,
+                   CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&object));
+  checks.equal("a live Base keeps it", canUnload(), S_FALSE);
+  if (object)
+    object->Release();
+  checks.equal("released, it may unload again", canUnload(), S_OK);
+}
+
+}  // namespace
+
+void checkRegistration(Checks& checks, const std::wstring& modulePath) {
+  const auto entries =
+      registrationEntries(Text(modulePath.begin(), modulePath.end()), sizeof(void*) == 8);
+  checkRegistered(checks, entries, "after regsvr32");
+
+  HMODULE module = LoadLibraryW(modulePath.c_str());
+  checks.check("the module loads", module != nullptr);
+  if (!module)
+    return;
+  checkUnloading(checks, module);
+  const auto unregister = exported(module, "DllUnregisterServer");
+  const auto reregister = exported(module, "DllRegisterServer");
+  checks.check("both registration entry points are exported", unregister && reregister);
+  if (unregister && reregister) {
+    checks.equal("unregistration succeeds", unregister(), S_OK);
+    checkNothingLeft(checks, entries);
+    checks.equal("registration succeeds again", reregister(), S_OK);
+    checkRegistered(checks, entries, "after registering again");
+    checks.equal("unregistration succeeds again", unregister(), S_OK);
+    checkNothingLeft(checks, entries);
+  }
+  FreeLibrary(module);
+}
+
+}  // namespace hv::client
