@@ -9,6 +9,7 @@
 #include "host/host_platform.h"
 #include "host/safety_negotiation.h"
 #include "orchestrate/library_catalog.h"
+#include "platform/posix/registry_root_names.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -74,24 +75,12 @@ void describeClass(std::ostream& out, const ClassInfo& c) {
   }
 }
 
-std::string rootName(RegistryRoot root) {
-  switch (root) {
-    case kHkeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kHkeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    case kHkeyLocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-  }
-  return "?";
-}
-
 void describeRegistration(std::ostream& out) {
   const std::string module =
       std::string(library::kModuleBaseName) + std::string(library::kModuleExtension);
   out << "\nregistration (module at " << module << "):\n";
   for (const auto& key : registrationEntries(fromUtf8(module), false)) {
-    out << "  [" << rootName(key.root) << "\\" << toUtf8(key.path) << "]\n";
+    out << "  [" << registryRootName(key.root) << "\\" << toUtf8(key.path) << "]\n";
     for (const auto& v : key.values) {
       out << "    " << (v.name.empty() ? "@" : "\"" + toUtf8(v.name) + "\"") << " = \""
           << toUtf8(v.data) << "\"\n";

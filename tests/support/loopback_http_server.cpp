@@ -42,28 +42,12 @@ std::string head(int code, const std::string& reason, const std::string& headers
 }  // namespace
 
 LoopbackHttpServer::LoopbackHttpServer() {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  socklen_t length = sizeof address;
-  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(listener_, 16) != 0 ||
-      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-      ::pipe2(wake_, O_CLOEXEC) != 0)
-    throw std::runtime_error("loopback server could not start");
-  port_ = ntohs(address.sin_port);
   thread_ = std::thread([this] { serve(); });
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
-  const char stop = 's';
-  (void)!::write(wake_[1], &stop, 1);
+  listener_.wake();
   thread_.join();
-  ::close(listener_);
-  ::close(wake_[0]);
-  ::close(wake_[1]);
 }
 
 void LoopbackHttpServer::route(const std::string& path, Reply reply) {
@@ -78,12 +62,12 @@ std::vector<std::string> LoopbackHttpServer::requests() const {
 
 void LoopbackHttpServer::serve() {
   for (;;) {
-    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    pollfd fds[2] = {{listener_.socket(), POLLIN, 0}, {listener_.wakeFd(), POLLIN, 0}};
     if (::poll(fds, 2, -1) < 0)
       continue;
     if (fds[1].revents != 0)
       return;
-    const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int connection = ::accept4(listener_.socket(), nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0)
       continue;
     answer(connection);
@@ -94,7 +78,7 @@ void LoopbackHttpServer::answer(int connection) {
   std::string request;
   char buffer[4096];
   while (request.find("\r\n\r\n") == std::string::npos) {
-    pollfd fds[2] = {{connection, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    pollfd fds[2] = {{connection, POLLIN, 0}, {listener_.wakeFd(), POLLIN, 0}};
     if (::poll(fds, 2, static_cast<int>(kRequestWait.count())) <= 0 || fds[1].revents != 0)
       break;
     const ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
@@ -128,7 +112,7 @@ void LoopbackHttpServer::answer(int connection) {
 }
 
 bool LoopbackHttpServer::waitForStop(std::chrono::milliseconds limit) {
-  pollfd wake{wake_[0], POLLIN, 0};
+  pollfd wake{listener_.wakeFd(), POLLIN, 0};
   return ::poll(&wake, 1, static_cast<int>(limit.count())) > 0;
 }
 

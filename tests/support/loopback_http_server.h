@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback_listener.h"
+
 namespace hv::testing {
 
 // What the server sends for one path: exact bytes, optionally dripped, then how it ends.
@@ -32,7 +34,7 @@ class LoopbackHttpServer {
   LoopbackHttpServer(const LoopbackHttpServer&) = delete;
   LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return listener_.port(); }
 
   // Replies to requests for `path` (the request target as sent, query included). Unknown paths
   // get a 404.
@@ -46,9 +48,7 @@ class LoopbackHttpServer {
   void answer(int connection);
   bool waitForStop(std::chrono::milliseconds limit);  // true when asked to stop
 
-  int listener_ = -1;
-  int wake_[2] = {-1, -1};
-  std::uint16_t port_ = 0;
+  LoopbackListener listener_{16};
   mutable std::mutex mutex_;
   std::map<std::string, Reply> routes_;
   std::vector<std::string> requests_;

@@ -41,37 +41,22 @@ SSL_CTX* selfSignedContext() {
 }  // namespace
 
 SelfSignedTlsServer::SelfSignedTlsServer() : context_(selfSignedContext()) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-      ::listen(listener_, 4) != 0 ||
-      ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
-      ::pipe2(wake_, O_CLOEXEC) != 0)
-    throw std::runtime_error("TLS test server could not start");
-  port_ = ntohs(address.sin_port);
   thread_ = std::thread([this] { serve(); });
 }
 
 SelfSignedTlsServer::~SelfSignedTlsServer() {
-  const char stop = 's';
-  (void)!::write(wake_[1], &stop, 1);
+  listener_.wake();
   thread_.join();
-  ::close(listener_);
-  ::close(wake_[0]);
-  ::close(wake_[1]);
   SSL_CTX_free(static_cast<SSL_CTX*>(context_));
 }
 
 // One connection at a time; a client that refuses the certificate ends the handshake at once.
 void SelfSignedTlsServer::serve() {
   for (;;) {
-    pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+    pollfd fds[2] = {{listener_.socket(), POLLIN, 0}, {listener_.wakeFd(), POLLIN, 0}};
     if (::poll(fds, 2, -1) <= 0 || fds[1].revents != 0)
       return;
-    const int connection = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int connection = ::accept4(listener_.socket(), nullptr, nullptr, SOCK_CLOEXEC);
     if (connection < 0)
       continue;
     timeval limit{5, 0};

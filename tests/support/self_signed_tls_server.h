@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "support/loopback_listener.h"
+
 namespace hv::testing {
 
 // A TLS listener on 127.0.0.1 (port chosen by the system) that presents a certificate it signed
@@ -15,14 +17,12 @@ class SelfSignedTlsServer {
   SelfSignedTlsServer(const SelfSignedTlsServer&) = delete;
   SelfSignedTlsServer& operator=(const SelfSignedTlsServer&) = delete;
 
-  std::uint16_t port() const { return port_; }
+  std::uint16_t port() const { return listener_.port(); }
 
  private:
   void serve();
 
-  int listener_ = -1;
-  int wake_[2] = {-1, -1};
-  std::uint16_t port_ = 0;
+  LoopbackListener listener_{4};
   void* context_ = nullptr;  // SSL_CTX
   std::thread thread_;
 };
