@@ -15,6 +15,10 @@ enum TransferState : std::int16_t {
   kResponseCompleted = 12,
 };
 
+// The number a failed transfer is reported with; its description is the response code in
+// decimal, a blank and the response text.
+inline constexpr std::int32_t kTransferFailure = -20000015;
+
 // One GET at a time over http, https or ftp. Every call runs on the thread of the message pump
 // and the state notification arrives through that pump, never from inside one of these calls.
 class TransferControl {
@@ -35,7 +39,10 @@ class TransferControl {
 
   // The next body bytes after state 12: `size` while that many remain, then the rest, then
   // none. Waits for the network (pumping the queue) when nothing is buffered yet. `dataType` 1
-  // asks for bytes, the only type the library uses.
+  // asks for bytes, the only type the library uses. When the connection fails after state 12,
+  // the bytes that arrived are handed out first; then GetChunk throws a ScriptError numbered
+  // kTransferFailure, and ResponseCode and ResponseInfo tell the failure, so that a broken body
+  // is never taken for a whole one.
   virtual std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) = 0;
 
   // A response header's value, or empty text when absent. "STATUS" gives the status line's code
@@ -45,7 +52,9 @@ class TransferControl {
   virtual std::int32_t ResponseCode() = 0;
   virtual Text ResponseInfo() = 0;
 
-  // Seconds to wait for a connection, a response or more body before failing with state 11.
+  // Seconds allowed for the connection and for the whole head of the response before failing
+  // with state 11; after it, the body fails as timed out when it averages under 10 bytes a
+  // second over such a period.
   virtual void RequestTimeout(std::int32_t seconds) = 0;
 };
 

@@ -52,7 +52,7 @@ LoopbackHttpServer::~LoopbackHttpServer() {
 
 void LoopbackHttpServer::route(const std::string& path, Reply reply) {
   std::lock_guard lock(mutex_);
-  routes_[path] = std::move(reply);
+  routes_[path] = std::make_shared<const Reply>(std::move(reply));
 }
 
 std::vector<std::string> LoopbackHttpServer::requests() const {
@@ -87,18 +87,23 @@ void LoopbackHttpServer::answer(int connection) {
     request.append(buffer, static_cast<std::size_t>(n));
   }
   const std::string target = requestTarget(request);
-  Reply reply = statusReply(404, "Not Found");
+  std::shared_ptr<const Reply> routed;
   {
     std::lock_guard lock(mutex_);
     requests_.push_back(target);
     if (const auto found = routes_.find(target); found != routes_.end())
-      reply = found->second;
+      routed = found->second;
   }
-  const std::size_t step = reply.dripBytes == 0 ? reply.bytes.size() : reply.dripBytes;
-  for (std::size_t at = 0; at < reply.bytes.size(); at += step) {
+  static const Reply notFound = statusReply(404, "Not Found");
+  const Reply& reply = routed ? *routed : notFound;
+  const std::string_view bytes = reply.bytes;
+  const std::size_t first = std::min(reply.dripFrom, bytes.size());
+  sendAll(connection, bytes.data(), first);
+  const std::size_t step = reply.dripBytes == 0 ? bytes.size() : reply.dripBytes;
+  for (std::size_t at = first; at < bytes.size(); at += step) {
     if (at > 0 && waitForStop(reply.dripPause))
       break;
-    sendAll(connection, reply.bytes.data() + at, std::min(step, reply.bytes.size() - at));
+    sendAll(connection, bytes.data() + at, std::min(step, bytes.size() - at));
   }
   if (reply.then == Reply::Then::Stall)
     waitForStop(std::chrono::hours(1));
@@ -125,7 +130,11 @@ Reply replyWithLength(const std::string& body, const std::string& contentLength)
 }
 
 Reply replyWithoutLength(const std::string& body) {
-  return {head(200, "OK", "") + body};
+  return replyWithHeaders("", body);
+}
+
+Reply replyWithHeaders(const std::string& headerLines, const std::string& body) {
+  return {head(200, "OK", headerLines) + body};
 }
 
 Reply statusReply(int code, const std::string& reason) {
@@ -138,14 +147,23 @@ Reply redirectReply(const std::string& location) {
 }
 
 Reply chunkedReply(const std::string& body, std::size_t chunkSize) {
-  std::string bytes = head(200, "OK", "Transfer-Encoding: chunked\r\n");
+  return replyWithHeaders("Transfer-Encoding: chunked\r\n", chunks(body, chunkSize) + "0\r\n\r\n");
+}
+
+std::string chunks(const std::string& body, std::size_t chunkSize) {
+  std::string bytes;
   for (std::size_t at = 0; at < body.size(); at += chunkSize) {
     const std::string piece = body.substr(at, chunkSize);
     char size[32];
     std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
     bytes += size + piece + "\r\n";
   }
-  return {bytes + "0\r\n\r\n"};
+  return bytes;
+}
+
+std::size_t headLength(const Reply& reply) {
+  const auto end = reply.bytes.find("\r\n\r\n");
+  return end == std::string::npos ? reply.bytes.size() : end + 4;
 }
 
 std::string patternBytes(std::size_t size) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -23,6 +24,7 @@ struct Reply {
   std::size_t dripBytes = 0;  // 0: everything at once
   std::chrono::milliseconds dripPause{0};
   Then then = Then::Close;
+  std::size_t dripFrom = 0;  // the bytes before this offset go at once, before any drip
 };
 
 // A scripted HTTP server on 127.0.0.1, port chosen by the system. It serves one connection at a
@@ -50,7 +52,7 @@ class LoopbackHttpServer {
 
   LoopbackListener listener_{16};
   mutable std::mutex mutex_;
-  std::map<std::string, Reply> routes_;
+  std::map<std::string, std::shared_ptr<const Reply>> routes_;
   std::vector<std::string> requests_;
   std::thread thread_;
 };
@@ -59,9 +61,15 @@ class LoopbackHttpServer {
 Reply okReply(const std::string& body);  // exact Content-Length
 Reply replyWithLength(const std::string& body, const std::string& contentLength);
 Reply replyWithoutLength(const std::string& body);  // ends by closing
+// A 200 whose header block is `headerLines` (each ending in CR LF), then `body` as given.
+Reply replyWithHeaders(const std::string& headerLines, const std::string& body);
 Reply statusReply(int code, const std::string& reason);
 Reply redirectReply(const std::string& location);
 Reply chunkedReply(const std::string& body, std::size_t chunkSize);
+// `body` in chunked framing, without the last chunk that would end it.
+std::string chunks(const std::string& body, std::size_t chunkSize);
+// The length of the header block `reply` starts with, its blank line included.
+std::size_t headLength(const Reply& reply);
 
 // `size` bytes of a fixed pseudo-random pattern, so offsets can be told apart.
 std::string patternBytes(std::size_t size);

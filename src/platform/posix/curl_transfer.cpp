@@ -3,7 +3,6 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -11,6 +10,7 @@
 #include <utility>
 
 #include "platform/posix/body_buffer.h"
+#include "platform/posix/response_headers.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 #include "runtime/text_compare.h"
@@ -25,13 +25,8 @@ constexpr int kMaxRedirects = 5;
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
 constexpr long kReceiveBuffer = 256 * 1024;
 constexpr auto kNetworkWaitSlice = std::chrono::milliseconds(1000);
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
+// A body that averages less than this over a whole time-out period is given up as timed out.
+constexpr std::size_t kLowestBytesPerSecond = 10;
 
 bool hasAllowedScheme(std::string_view url) {
   for (std::string_view scheme : {"http://", "https://", "ftp://"}) {
@@ -42,11 +37,17 @@ bool hasAllowedScheme(std::string_view url) {
 }
 
 std::string_view trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t\r\n");
+  const auto first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos)
     return {};
-  const auto last = text.find_last_not_of(" \t\r\n");
+  const auto last = text.find_last_not_of(" \t");
   return text.substr(first, last - first + 1);
+}
+
+std::string_view withoutLineBreak(std::string_view line) {
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    line.remove_suffix(1);
+  return line;
 }
 
 void initialiseCurlOnce() {
@@ -103,11 +104,14 @@ class CurlTransfer : public TransferControl {
   std::size_t bodyData(const char* data, std::size_t size);
   void respond();
   void fail(std::int32_t code, const std::string& info);
+  void endBody(CURLcode result, const std::string& reason);
   void notify(std::int16_t state);
   void followRedirect();
   void resumeWhenRoom();
-  void watchForSilence(std::chrono::milliseconds after);
-  const std::string* findHeader(std::string_view name) const;
+  void startPacePeriod();
+  void watchPace(std::chrono::milliseconds after);
+  void checkPace();
+  std::string reasonFor(CURLcode result) const;
   std::size_t buffered() const { return buffer_.size(); }
 
   CurlTransferFactory::Multi& multi_;
@@ -120,16 +124,20 @@ class CurlTransfer : public TransferControl {
   bool inMulti_ = false;
   bool paused_ = false;
   bool bodyEnded_ = false;
+  // The connection failed after the response was reported: once the bytes that did arrive are
+  // handed out, GetChunk reports the failure instead of an end that would look complete.
+  bool bodyFailed_ = false;
   bool redirecting_ = false;
   int redirects_ = 0;
   long timeoutSeconds_ = 0;
-  std::optional<EventLoop::TimerId> silenceTimer_;
-  EventLoop::Clock::time_point lastActivity_;
+  std::optional<EventLoop::TimerId> paceTimer_;
+  EventLoop::Clock::time_point periodStart_;
+  std::size_t periodBytes_ = 0;
 
   bool httpResponse_ = false;
   long status_ = 0;
   std::string reason_;
-  std::vector<std::pair<std::string, std::string>> headers_;
+  ResponseHeaders headers_;
   std::int32_t responseCode_ = 0;
   Text responseInfo_;
 
@@ -237,6 +245,9 @@ CurlTransfer::CurlTransfer(CurlTransferFactory::Multi& multi)
   curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+  // The file is the bytes as served. Decoding would also let a small body expand without bound
+  // inside libcurl while the reader is behind.
+  curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
@@ -280,6 +291,9 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
   }
   if (phase_ != Phase::Responded || size <= 0)
     return {};
+  if (bodyFailed_ && buffered() == 0) {
+    throw ScriptError(kTransferFailure, u"", numberToText(responseCode_) + u" " + responseInfo_);
+  }
   std::vector<std::uint8_t> chunk = buffer_.take(wanted);
   resumeWhenRoom();
   return chunk;
@@ -290,7 +304,7 @@ Text CurlTransfer::GetHeader(TextView name) {
     return status_ == 0
                ? Text()
                : numberToText(static_cast<std::int32_t>(status_)) + u" " + fromAnsi(reason_);
-  const std::string* value = findHeader(toUtf8(name));
+  const std::string* value = headers_.find(toUtf8(name));
   return value == nullptr ? Text() : fromAnsi(*value);
 }
 
@@ -302,6 +316,7 @@ void CurlTransfer::start(const std::string& url) {
   headers_.clear();
   redirecting_ = false;
   bodyEnded_ = false;
+  bodyFailed_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, timeoutSeconds_);
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
@@ -309,49 +324,64 @@ void CurlTransfer::start(const std::string& url) {
     return;
   }
   inMulti_ = true;
-  lastActivity_ = EventLoop::Clock::now();
-  watchForSilence(std::chrono::seconds(timeoutSeconds_));
+  startPacePeriod();
+  watchPace(std::chrono::seconds(timeoutSeconds_));
 }
 
 void CurlTransfer::stop() {
   if (inMulti_)
     curl_multi_remove_handle(multi_.handle, easy_);
   inMulti_ = false;
-  if (silenceTimer_)
-    multi_.loop.cancelTimer(*silenceTimer_);
-  silenceTimer_.reset();
+  if (paceTimer_)
+    multi_.loop.cancelTimer(*paceTimer_);
+  paceTimer_.reset();
 }
 
-// A server that goes quiet, before the response or in the middle of the body, ends the request
-// once it has said nothing for the whole time-out. A transfer paused because the reader is
-// behind is not silent.
-void CurlTransfer::watchForSilence(std::chrono::milliseconds after) {
+// A server may pace its answer to hold the request open for ever: the whole head must arrive
+// within the time-out, and the body must then average kLowestBytesPerSecond over every period of
+// the time-out. Time spent paused because the reader is behind counts against nobody.
+void CurlTransfer::startPacePeriod() {
+  periodStart_ = EventLoop::Clock::now();
+  periodBytes_ = 0;
+}
+
+void CurlTransfer::watchPace(std::chrono::milliseconds after) {
   if (timeoutSeconds_ <= 0)
     return;
-  silenceTimer_ = multi_.loop.startTimer(after, [this] {
-    silenceTimer_.reset();
-    const auto timeout = std::chrono::seconds(timeoutSeconds_);
-    const auto quiet = EventLoop::Clock::now() - lastActivity_;
-    if (paused_ || quiet < timeout) {
-      watchForSilence(
-          std::chrono::ceil<std::chrono::milliseconds>(paused_ ? timeout : timeout - quiet));
-      return;
-    }
-    const bool responded = phase_ == Phase::Responded;
-    stop();
-    if (responded)
-      bodyEnded_ = true;
-    else
-      fail(CURLE_OPERATION_TIMEDOUT, "Timed out: no answer from the server for " +
-                                         std::to_string(timeoutSeconds_) + " seconds");
+  paceTimer_ = multi_.loop.startTimer(after, [this] {
+    paceTimer_.reset();
+    checkPace();
   });
+}
+
+void CurlTransfer::checkPace() {
+  if (phase_ != Phase::Requesting && phase_ != Phase::Responded)
+    return;
+  const auto period = std::chrono::seconds(timeoutSeconds_);
+  const auto elapsed = EventLoop::Clock::now() - periodStart_;
+  if (paused_ || elapsed < period) {
+    watchPace(std::chrono::ceil<std::chrono::milliseconds>(paused_ ? period : period - elapsed));
+    return;
+  }
+  const std::string seconds = std::to_string(timeoutSeconds_) + " seconds";
+  if (phase_ == Phase::Requesting) {
+    stop();
+    fail(CURLE_OPERATION_TIMEDOUT, "Timed out: no response from the server within " + seconds);
+  } else if (periodBytes_ < kLowestBytesPerSecond * static_cast<std::size_t>(timeoutSeconds_)) {
+    stop();
+    endBody(CURLE_OPERATION_TIMEDOUT, "Timed out: fewer than " +
+                                          std::to_string(kLowestBytesPerSecond) +
+                                          " bytes a second from the server over " + seconds);
+  } else {
+    startPacePeriod();
+    watchPace(period);
+  }
 }
 
 void CurlTransfer::finished(CURLcode result) {
   stop();
   if (phase_ == Phase::Responded) {
-    // The body ends here, complete or not; GetChunk hands out what arrived, then nothing.
-    bodyEnded_ = true;
+    endBody(result, reasonFor(result));
     return;
   }
   if (phase_ != Phase::Requesting)
@@ -361,11 +391,26 @@ void CurlTransfer::finished(CURLcode result) {
     return;
   }
   if (result != CURLE_OK) {
-    fail(result, errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result));
+    fail(result, reasonFor(result));
     return;
   }
   respond();
   bodyEnded_ = true;
+}
+
+// GetChunk hands out what arrived, then the end of the body or, when the transfer failed, the
+// failure.
+void CurlTransfer::endBody(CURLcode result, const std::string& reason) {
+  bodyEnded_ = true;
+  if (result == CURLE_OK)
+    return;
+  bodyFailed_ = true;
+  responseCode_ = result;
+  responseInfo_ = fromAnsi(reason);
+}
+
+std::string CurlTransfer::reasonFor(CURLcode result) const {
+  return errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result);
 }
 
 void CurlTransfer::followRedirect() {
@@ -401,8 +446,9 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
 
 // Returns false to abort the transfer.
 bool CurlTransfer::headerLine(std::string_view line) {
-  lastActivity_ = EventLoop::Clock::now();
-  line = trimmed(line);
+  if (phase_ == Phase::Responded)
+    return true;  // trailers of a chunked body: the response was judged on its head
+  line = withoutLineBreak(line);
   if (line.starts_with("HTTP/")) {
     httpResponse_ = true;
     headers_.clear();
@@ -416,16 +462,15 @@ bool CurlTransfer::headerLine(std::string_view line) {
     endOfHeaders();
     return phase_ != Phase::Failed;
   }
-  const auto colon = line.find(':');
-  if (httpResponse_ && colon != std::string_view::npos)
-    headers_.emplace_back(trimmed(line.substr(0, colon)), trimmed(line.substr(colon + 1)));
+  if (httpResponse_)
+    headers_.addLine(line);
   return true;
 }
 
 void CurlTransfer::endOfHeaders() {
   if (!httpResponse_ || status_ < 200)
     return;
-  if (status_ >= 300 && status_ < 400 && findHeader("Location") != nullptr) {
+  if (status_ >= 300 && status_ < 400 && headers_.find("Location") != nullptr) {
     redirecting_ = true;
     return;
   }
@@ -433,11 +478,14 @@ void CurlTransfer::endOfHeaders() {
     fail(static_cast<std::int32_t>(status_), reason_);
     return;
   }
+  if (const auto fault = headers_.framingFault()) {
+    fail(static_cast<std::int32_t>(fault->code), fault->reason);
+    return;
+  }
   respond();
 }
 
 std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
-  lastActivity_ = EventLoop::Clock::now();
   if (redirecting_)
     return size;  // a redirect's own body is not the file
   if (phase_ == Phase::Requesting)
@@ -449,6 +497,7 @@ std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
     return CURL_WRITEFUNC_PAUSE;
   }
   buffer_.append(data, size);
+  periodBytes_ += size;
   return size;
 }
 
@@ -463,10 +512,11 @@ void CurlTransfer::respond() {
     curl_off_t length = -1;
     curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     if (length >= 0)
-      headers_.emplace_back("Content-Length", std::to_string(length));
+      headers_.addLine("Content-Length: " + std::to_string(length));
   }
   responseCode_ = static_cast<std::int32_t>(status_);
   responseInfo_ = fromAnsi(reason_);
+  startPacePeriod();
   notify(kResponseCompleted);
 }
 
@@ -487,17 +537,9 @@ void CurlTransfer::notify(std::int16_t state) {
 void CurlTransfer::resumeWhenRoom() {
   if (paused_ && inMulti_ && buffered() < kBufferCapacity / 2) {
     paused_ = false;
-    lastActivity_ = EventLoop::Clock::now();
+    startPacePeriod();
     curl_easy_pause(easy_, CURLPAUSE_CONT);
   }
-}
-
-const std::string* CurlTransfer::findHeader(std::string_view name) const {
-  for (const auto& [key, value] : headers_) {
-    if (sameIgnoringAsciiCase(name, key))
-      return &value;
-  }
-  return nullptr;
 }
 
 }  // namespace hv
