@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
+#include "support/gzip_bytes.h"
 #include "support/loopback_http_server.h"
+#include "support/peak_memory.h"
 #include "support/self_signed_tls_server.h"
 
 namespace hv {
@@ -13,8 +16,13 @@ namespace {
 using testing::LoopbackHttpServer;
 using testing::okReply;
 using testing::patternBytes;
+using testing::PeakMemoryWatch;
+using testing::replyWithHeaders;
 
 constexpr auto kLongestRun = std::chrono::seconds(20);
+// What a transfer may add to the process while a body streams through it: the bounded body
+// buffer, libcurl's receive buffer and slack for the allocator, far below any body used here.
+constexpr std::size_t kMemoryBound = 16 << 20;
 
 class CurlTransferTest : public ::testing::Test {
  protected:
@@ -35,6 +43,33 @@ class CurlTransferTest : public ::testing::Test {
   std::string chunk() {
     const auto bytes = transfer->GetChunk(4096, 1);
     return {bytes.begin(), bytes.end()};
+  }
+  // Every chunk up to the end of the body, or up to the failure it ends in.
+  std::string body(std::optional<ScriptError>& failure) {
+    std::string bytes;
+    try {
+      for (std::string next = chunk(); !next.empty(); next = chunk())
+        bytes += next;
+    } catch (const ScriptError& e) {
+      failure = e;
+    }
+    return bytes;
+  }
+  // Reads the body chunk by chunk against `expected` without holding it: true when every byte
+  // matched and the body ended where `expected` does.
+  bool bodyMatches(std::string_view expected) {
+    std::size_t at = 0;
+    for (std::string next = chunk(); !next.empty(); next = chunk()) {
+      if (expected.substr(at, next.size()) != next)
+        return false;
+      at += next.size();
+    }
+    return at == expected.size();
+  }
+  // Lets the network run for a while with nobody reading, as a page busy in a handler would.
+  void lagBehind() {
+    for (int i = 0; i < 50; ++i)
+      loop.waitAndPump(std::chrono::milliseconds(10));
   }
 
   LoopbackHttpServer server;
@@ -122,6 +157,83 @@ TEST_F(CurlTransferTest, AnUntrustedCertificateFailsTheRequest) {
   EXPECT_EQ(states, std::vector<std::int16_t>{kTransferFailed});
   EXPECT_EQ(transfer->ResponseCode(), 60) << "peer certificate cannot be authenticated";
 }
+
+TEST_F(CurlTransferTest, ABodyCutByTheConnectionHandsOutItsBytesThenTheFailure) {
+  server.route("/a", replyWithHeaders("Transfer-Encoding: chunked\r\n",
+                                      testing::chunks(patternBytes(6000), 3000) + "zz\r\n"));
+  execute("/a");
+  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
+  std::optional<ScriptError> failure;
+  EXPECT_EQ(body(failure), patternBytes(6000));
+  ASSERT_TRUE(failure.has_value()) << "the body must not end as if it were whole";
+  EXPECT_EQ(failure->number(), kTransferFailure);
+  EXPECT_THAT(toUtf8(failure->description()), ::testing::StartsWith("56 Illegal"));
+  EXPECT_EQ(transfer->ResponseCode(), 56);
+  EXPECT_THROW(chunk(), ScriptError) << "asked again, it fails again";
+  EXPECT_EQ(states, std::vector<std::int16_t>{kResponseCompleted});
+  transfer->Cancel();
+  EXPECT_EQ(chunk(), "");
+}
+
+// The pace rule judges each period of the time-out on its own: a slow body that keeps coming
+// may take many periods.
+TEST_F(CurlTransferTest, ASteadySlowBodyMayOutlastTheTimeout) {
+  testing::Reply steady = okReply(patternBytes(75));
+  steady.dripFrom = testing::headLength(steady);
+  steady.dripBytes = 15;
+  steady.dripPause = std::chrono::milliseconds(500);
+  server.route("/a", steady);
+  transfer->RequestTimeout(1);
+  execute("/a");
+  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
+  std::optional<ScriptError> failure;
+  EXPECT_EQ(body(failure), patternBytes(75));
+  EXPECT_FALSE(failure.has_value()) << toUtf8(failure->description());
+}
+
+struct Flood {
+  const char* name;
+  testing::Reply reply;
+  std::int16_t state;
+  std::string saved;  // what the reader gets, when the response is taken
+};
+
+void PrintTo(const Flood& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class Floods : public CurlTransferTest, public ::testing::WithParamInterface<Flood> {};
+
+// Whatever the server sends while the reader lags, memory stays within the body buffer and the
+// bytes are the ones served.
+TEST_P(Floods, KeepMemoryBounded) {
+  server.route("/a", GetParam().reply);
+  const PeakMemoryWatch memory;
+  execute("/a");
+  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
+  lagBehind();
+  EXPECT_NO_THROW(EXPECT_TRUE(bodyMatches(GetParam().saved)) << "not the bytes served");
+  EXPECT_EQ(states, std::vector<std::int16_t>{GetParam().state});
+  EXPECT_LT(memory.riseBytes(), kMemoryBound);
+}
+
+Flood asServed(const char* name, const std::string& headerLines, const std::string& body) {
+  return {name, replyWithHeaders(headerLines, body), kResponseCompleted, body};
+}
+
+const std::string& expandingGzip() {
+  static const std::string gzip = testing::gzipOfZeros(256 << 20);
+  return gzip;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Http, Floods,
+    ::testing::Values(asServed("LargeBody", "", patternBytes(48 << 20)),
+                      asServed("ContentEncodedBomb", "Content-Encoding: gzip\r\n", expandingGzip()),
+                      Flood{"TransferEncodedBomb",
+                            replyWithHeaders("Transfer-Encoding: gzip\r\n", expandingGzip()),
+                            kTransferFailed, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace hv
