@@ -2,7 +2,6 @@
 // keeps memory bounded; only a whole body is a success.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "support/host_run.h"
 #include "support/loopback_http_server.h"
 #include "support/peak_memory.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -40,16 +40,6 @@ void PrintTo(const Hostile& c, std::ostream* os) {
 
 class FetchFromHostileServer : public ::testing::TestWithParam<Hostile> {
  protected:
-  FetchFromHostileServer() : previousTmpdir_(valueOf(::getenv("TMPDIR"))) {
-    ::setenv("TMPDIR", dir.path().c_str(), 1);
-  }
-  ~FetchFromHostileServer() override {
-    if (previousTmpdir_)
-      ::setenv("TMPDIR", previousTmpdir_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
-  }
-
   std::vector<std::string> filesLeft() const {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
@@ -59,13 +49,7 @@ class FetchFromHostileServer : public ::testing::TestWithParam<Hostile> {
 
   LoopbackHttpServer server;
   TempDir dir;
-
- private:
-  static std::optional<std::string> valueOf(const char* variable) {
-    return variable == nullptr ? std::nullopt : std::optional<std::string>(variable);
-  }
-
-  std::optional<std::string> previousTmpdir_;
+  ScopedEnvironment tmpdir{"TMPDIR", dir.path().string()};
 };
 
 TEST_P(FetchFromHostileServer, SucceedsOnlyWithTheWholeBody) {

@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include "support/host_run.h"
 #include "support/loopback_http_server.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -14,18 +14,6 @@ using namespace testing;
 
 class FetchCommand : public ::testing::Test {
  protected:
-  FetchCommand() {
-    if (const char* old = ::getenv("TMPDIR"))
-      oldTmpdir_ = old;
-    ::setenv("TMPDIR", dir.path().c_str(), 1);
-  }
-  ~FetchCommand() override {
-    if (oldTmpdir_)
-      ::setenv("TMPDIR", oldTmpdir_->c_str(), 1);
-    else
-      ::unsetenv("TMPDIR");
-  }
-
   HostRun fetch(const std::string& path) {
     return runHostWith({"--connect-to",
                         "www.corvantis.example:80:127.0.0.1:" + std::to_string(server.port()),
@@ -34,9 +22,7 @@ class FetchCommand : public ::testing::Test {
 
   LoopbackHttpServer server;
   TempDir dir;
-
- private:
-  std::optional<std::string> oldTmpdir_;
+  ScopedEnvironment tmpdir{"TMPDIR", dir.path().string()};
 };
 
 TEST_F(FetchCommand, PrintsTheLocalPathOnCompletion) {
