@@ -59,7 +59,9 @@ TEST_P(FetchFromHostileServer, SucceedsOnlyWithTheWholeBody) {
   const HostRun run = runHostWith(
       {"--connect-to", "www.corvantis.example:80:127.0.0.1:" + std::to_string(server.port()),
        "fetch", "http://www.corvantis.example/doc/a.cvx"});
-  EXPECT_LT(memory.riseBytes(), kMemoryBound);
+  if (PeakMemoryWatch::meaningful()) {
+    EXPECT_LT(memory.riseBytes(), kMemoryBound);
+  }
   EXPECT_EQ(run.status, c.status) << run.out << run.err;
   EXPECT_THAT(c.status == 0 ? run.out : run.err, HasSubstr(c.said));
   if (c.status != 0) {

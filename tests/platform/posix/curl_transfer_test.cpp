@@ -214,7 +214,9 @@ TEST_P(Floods, KeepMemoryBounded) {
   lagBehind();
   EXPECT_NO_THROW(EXPECT_TRUE(bodyMatches(GetParam().saved)) << "not the bytes served");
   EXPECT_EQ(states, std::vector<std::int16_t>{GetParam().state});
-  EXPECT_LT(memory.riseBytes(), kMemoryBound);
+  if (PeakMemoryWatch::meaningful()) {
+    EXPECT_LT(memory.riseBytes(), kMemoryBound);
+  }
 }
 
 Flood asServed(const char* name, const std::string& headerLines, const std::string& body) {
