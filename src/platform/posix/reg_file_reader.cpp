@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/posix/reg_file_error.h"
+#include "platform/posix/reg_file_excerpt.h"
 #include "platform/posix/registry_root_names.h"
 #include "platform/registry_port.h"
 #include "runtime/text_encoding.h"
@@ -147,9 +148,9 @@ class Reader {
     const Text path = cut == TextView::npos ? Text() : trimKeyPath(name.substr(cut + 1));
     const auto root = registryRootByName(rootName);
     if (!root)
-      fail("unknown root key \"" + toUtf8(rootName) + "\"");
+      fail("unknown root key " + quotedExcerpt(rootName));
     if (path.starts_with(u'\\') || path.find(u"\\\\") != TextView::npos)
-      fail("empty level in key name \"" + toUtf8(name) + "\"");
+      fail("empty level in key name " + quotedExcerpt(name));
     return splitClassesRoot(*root, path);
   }
 
@@ -191,7 +192,7 @@ class Reader {
           break;
         c = line[at];
         if (c != u'\\' && c != u'"')
-          fail("unknown escape \"\\" + toUtf8(TextView(&line[at], 1)) + "\" in a string");
+          fail("unknown escape " + quotedExcerpt(line.substr(at - 1, 2)) + " in a string");
       }
       text += c;
     }
@@ -206,7 +207,7 @@ class Reader {
   void requireNothingAfter(TextView rest) {
     rest = trimmed(rest);
     if (!rest.empty() && rest.front() != u';')
-      fail("unexpected text after the value: \"" + toUtf8(rest) + "\"");
+      fail("unexpected text after the value: " + quotedExcerpt(rest));
   }
 
   void readValueData(const Text& name, TextView data) {
@@ -283,7 +284,7 @@ class Reader {
       if (!(token.empty() && last)) {
         const auto byte = parseHex(token, 2);
         if (!byte)
-          fail("bad hex byte \"" + toUtf8(token) + "\"");
+          fail("bad hex byte " + quotedExcerpt(token));
         bytes.push_back(static_cast<std::uint8_t>(*byte));
       }
       if (comma == TextView::npos)
