@@ -1,5 +1,6 @@
 #include "platform/posix/reg_file_reader.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,12 +74,12 @@ bool isStringType(std::uint32_t type) {
 
 class Reader {
  public:
-  Reader(TextView content, RegistryTree& tree) : tree_(tree) { splitLines(content); }
+  Reader(TextView content, RegistryTree& tree) : content_(content), tree_(tree) {}
 
   void read() {
     readHeader();
-    for (; next_ < lines_.size(); ++next_) {
-      const TextView line = trimmed(lines_[next_]);
+    for (TextView raw; nextLine(raw);) {
+      const TextView line = trimmed(raw);
       if (line.empty() || line.front() == u';')
         continue;
       if (line.front() == u'[')
@@ -95,34 +96,33 @@ class Reader {
   };
 
   [[noreturn]] void fail(const std::string& message) const {
-    throw RegFileError("", next_ + 1, message);
+    throw RegFileError("", line_, message);
   }
 
-  void splitLines(TextView content) {
-    std::size_t start = 0;
-    while (start <= content.size()) {
-      const std::size_t end = content.find(u'\n', start);
-      if (end == TextView::npos) {
-        lines_.push_back(content.substr(start));
-        break;
-      }
-      lines_.push_back(content.substr(start, end - start));
-      start = end + 1;
-    }
+  // The next line, which becomes the current one; false at the end of the content. Lines are
+  // taken one at a time, so a file of many short lines costs no more than its own text.
+  bool nextLine(TextView& line) {
+    if (next_ > content_.size())
+      return false;
+    const std::size_t end = std::min(content_.find(u'\n', next_), content_.size());
+    line = content_.substr(next_, end - next_);
+    next_ = end + 1;
+    ++line_;
+    return true;
   }
 
   void readHeader() {
-    while (next_ < lines_.size() && trimmed(lines_[next_]).empty())
-      ++next_;
-    if (next_ == lines_.size())
-      next_ = 0;
-    const TextView header = trimmed(lines_[next_]);
+    TextView header;
+    while (nextLine(header) && trimmed(header).empty()) {
+    }
+    header = trimmed(header);
+    if (header.empty())
+      line_ = 1;
     if (header == kHeader5)
       unicode_ = true;
     else if (header != kHeader4)
       fail("not a registry file: the first line must be \"" + toUtf8(kHeader5) + "\" or \"" +
            toUtf8(kHeader4) + "\"");
-    ++next_;
   }
 
   void readKeyLine(TextView line) {
@@ -269,9 +269,8 @@ class Reader {
       readHexSegment(segment, bytes);
       if (!continues)
         return bytes;
-      if (next_ + 1 == lines_.size())
+      if (!nextLine(segment))
         fail("continued hex data at the end of the file");
-      segment = lines_[++next_];
     }
   }
 
@@ -299,9 +298,10 @@ class Reader {
         fromAnsi(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size())));
   }
 
+  TextView content_;
   RegistryTree& tree_;
-  std::vector<TextView> lines_;
-  std::size_t next_ = 0;
+  std::size_t next_ = 0;  // where the line after the current one starts
+  std::size_t line_ = 0;  // the current line, 1-based
   bool unicode_ = false;
   std::optional<CurrentKey> current_;
 };
