@@ -180,6 +180,54 @@ const MalformedCase kMalformed[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedRegFileTest, ::testing::ValuesIn(kMalformed),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct QuotedContentCase {
+  const char* name;
+  std::string content;
+  std::string shown;  // what the message shows of the file's content
+};
+
+void PrintTo(const QuotedContentCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class QuotedContentTest : public ::testing::TestWithParam<QuotedContentCase> {};
+
+// Messages go to a terminal: whatever a file holds, they stay one short line with every control
+// character escaped.
+TEST_P(QuotedContentTest, MessagesQuoteFileContentShortAndEscaped) {
+  const auto& c = GetParam();
+  RegistryTree tree;
+  try {
+    readRegFile(decodeRegFileBytes(c.content), tree);
+    FAIL() << "read without complaint";
+  } catch (const RegFileError& e) {
+    const std::string message = e.inFile("dir/\x1b[2Jname.reg").what();
+    EXPECT_NE(message.find(c.shown), std::string::npos) << message;
+    EXPECT_NE(message.find("dir/\\x1b[2Jname.reg:"), std::string::npos) << message;
+    EXPECT_LT(message.size(), 200u);
+    for (const char ch : message)
+      EXPECT_FALSE(static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) << message;
+  }
+}
+
+const QuotedContentCase kQuotedContent[] = {
+    {"TenMegabyteLine", k5 + "\"a\"=\"x\" " + std::string(10'000'000, 'y') + "\n",
+     "unexpected text after the value: \"" + std::string(80, 'y') + "...\""},
+    {"HugeHexToken", k5 + "\"a\"=hex:" + std::string(1'000'000, '0') + "\n",
+     "bad hex byte \"" + std::string(80, '0') + "...\""},
+    {"EscapeSequenceAfterAValue", k5 + "\"a\"=\"x\" \x1b]0;owned\x07\x1b[31m\n",
+     "\"\\x1b]0;owned\\x07\\x1b[31m\""},
+    {"EscapeInARootName", k5 + "[HKEY_\x1b[8mHIDDEN\\K]\n", "\"HKEY_\\x1b[8mHIDDEN\""},
+    {"C1ControlAndBidiOverride", k5 + "\"a\"=hex:\xc2\x9b\xe2\x80\xae\n", "\"\\x9b\\u202e\""},
+    {"EscapedControlAfterABackslash", k5 + "\"a\"=\"\\\x1b\"\n", "unknown escape \"\\\\x1b\""},
+    {"LongLineCutBetweenASurrogatePair",
+     k5 + "\"a\"=\"x\" " + std::string(79, 'z') + "\xf0\x9f\x98\x80" + "tail\n",
+     std::string(79, 'z') + "\xf0\x9f\x98\x80..."},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, QuotedContentTest, ::testing::ValuesIn(kQuotedContent),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(RegFileFormat, WritesWhatReadsBackToTheSameTree) {
   RegistryTree tree = read(kEveryKind);
   RegistryKey& odd = tree.createKey(kHkeyLocalMachine, u"Software\\Odd \"Key\"");
