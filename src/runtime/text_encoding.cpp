@@ -118,7 +118,10 @@ std::string toUtf8CodePage(TextView text) {
   return out;
 }
 
-Text fromUtf8CodePage(std::string_view bytes) {
+// UTF-8 to UTF-16; `illFormed` appends what a broken sequence (its first byte and the bytes
+// looked at) becomes and says how many bytes it takes.
+template <typename IllFormed>
+Text decodeUtf8Text(std::string_view bytes, IllFormed illFormed) {
   Text out;
   out.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
@@ -127,12 +130,18 @@ Text fromUtf8CodePage(std::string_view bytes) {
       appendUtf16(out, d.cp);
       i += d.length;
     } else {
-      // Only the first byte: what follows may start a character of its own.
-      out += static_cast<char16_t>(kEscapedByteBase + static_cast<unsigned char>(bytes[i]));
-      ++i;
+      i += illFormed(out, static_cast<unsigned char>(bytes[i]), d.length);
     }
   }
   return out;
+}
+
+Text fromUtf8CodePage(std::string_view bytes) {
+  // Only the first byte: what follows may start a character of its own.
+  return decodeUtf8Text(bytes, [](Text& out, unsigned char lead, std::size_t) {
+    out += static_cast<char16_t>(kEscapedByteBase + lead);
+    return std::size_t{1};
+  });
 }
 
 char windows1252FromChar(char32_t c) {
@@ -178,14 +187,10 @@ std::string toUtf8(TextView text) {
 }
 
 Text fromUtf8(std::string_view utf8) {
-  Text out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    const Decoded d = decodeUtf8(utf8, i);
-    appendUtf16(out, d.wellFormed ? d.cp : kReplacement);
-    i += d.length;
-  }
-  return out;
+  return decodeUtf8Text(utf8, [](Text& out, unsigned char, std::size_t length) {
+    out += kReplacement;
+    return length;
+  });
 }
 
 std::string toAnsi(TextView text, AnsiCodePage page) {
