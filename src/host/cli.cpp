@@ -1,6 +1,7 @@
 #include "host/cli.h"
 
 #include <exception>
+#include <ios>
 #include <ostream>
 #include <stdexcept>
 
@@ -76,21 +77,30 @@ void printHelp(std::ostream& out) {
     printHelpRow(out, o.name, o.valueName, o.summary);
 }
 
-}  // namespace
-
-int usageError(CommandContext& context, std::string_view message) {
-  context.err << "hvdetector: " << message << "\n"
-              << "Try 'hvdetector --help' for more information.\n";
-  return 2;
+// What the host prints is its result: a write that fails, while a step runs or at the final
+// flush, fails the run with the reason, whatever the step itself returned.
+template <typename Step>
+int deliver(const std::string& who, CommandContext& context, Step step) {
+  try {
+    const int status = step();
+    context.out.flush();
+    return status;
+  } catch (const std::ios_base::failure&) {
+    context.err << who << ": cannot write standard output\n";
+  } catch (const std::exception& e) {
+    context.err << who << ": " << e.what() << "\n";
+  }
+  return 1;
 }
 
-int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+int runCommandLine(const std::vector<std::string>& argv, CommandContext& context) {
   std::size_t i = 1;
-  CommandContext context{{}, {}, out, err};
   for (; i < argv.size() && argv[i].starts_with("-"); ++i) {
     if (argv[i] == "--help" || argv[i] == "-h") {
-      printHelp(out);
-      return 0;
+      return deliver("hvdetector", context, [&] {
+        printHelp(context.out);
+        return 0;
+      });
     }
     const auto equals = argv[i].find('=');
     const std::string name = argv[i].substr(0, equals);
@@ -124,16 +134,24 @@ int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostrea
   const std::string& name = argv[i];
   context.args.assign(argv.begin() + static_cast<long>(i) + 1, argv.end());
   for (const auto& c : kCommands) {
-    if (c.name != name)
-      continue;
-    try {
-      return c.run(context);
-    } catch (const std::exception& e) {
-      err << "hvdetector " << name << ": " << e.what() << "\n";
-      return 1;
-    }
+    if (c.name == name)
+      return deliver("hvdetector " + name, context, [&] { return c.run(context); });
   }
   return usageError(context, "unknown command " + name);
+}
+
+}  // namespace
+
+int usageError(CommandContext& context, std::string_view message) {
+  context.err << "hvdetector: " << message << "\n"
+              << "Try 'hvdetector --help' for more information.\n";
+  return 2;
+}
+
+int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {
+  out.exceptions(std::ios::badbit);
+  CommandContext context{{}, {}, out, err};
+  return runCommandLine(argv, context);
 }
 
 }  // namespace hv

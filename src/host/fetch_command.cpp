@@ -12,6 +12,7 @@
 #include "download/inet_downloader.h"
 #include "host/command.h"
 #include "host/host_platform.h"
+#include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -78,7 +79,7 @@ int fetchCommand(CommandContext& context) {
   auto events = std::make_shared<FetchEvents>(context.err, liveProgress);
   downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)->advise(events);
 
-  std::array<Variant, 2> args{Variant(fromUtf8(context.args[0])), Variant(Text())};
+  std::array<Variant, 2> args{Variant(fromAnsi(context.args[0], kPosixCodePage)), Variant(Text())};
   try {
     invokeByName(downloader, u"Download", MemberKind::Method, args);
   } catch (const ScriptError& e) {
@@ -92,7 +93,7 @@ int fetchCommand(CommandContext& context) {
   std::array<Variant, 0> none;
   const Variant name =
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);
-  context.out << toUtf8(GetTempFolder(platform.tempFolder) + name.toText()) << "\n";
+  context.out << toAnsi(GetTempFolder(platform.tempFolder) + name.toText(), kPosixCodePage) << "\n";
   return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "host/event_log_sink.h"
 #include "host/registry_location.h"
+#include "platform/posix/posix_code_page.h"
 
 namespace hv {
 
@@ -10,6 +11,8 @@ HostPlatform::HostPlatform(const HostOptions& options)
       eventLog_(makeEventLog(options)),
       network_(options),
       platform_{registry_,     *eventLog_,         tempFolder_,   clock_,
-                network_.loop, network_.transfers, network_.files} {}
+                network_.loop, network_.transfers, network_.files} {
+  selectAnsiCodePage(kPosixCodePage);
+}
 
 }  // namespace hv

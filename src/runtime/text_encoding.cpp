@@ -7,6 +7,10 @@ namespace hv {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
+// A byte of the UTF-8 code page that is no part of a character: U+DC00 plus the byte.
+constexpr char16_t kEscapedByteBase = 0xDC00;
+constexpr char16_t kFirstEscapedByte = 0xDC80;
+constexpr char16_t kLastEscapedByte = 0xDCFF;
 
 // Windows-1252 0x80-0x9F. The five holes (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control
 // of the same value, as Windows' own table does, so every byte round-trips.
@@ -50,11 +54,17 @@ void appendUtf16(Text& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence starting at `i`; advances `i` past what it consumed.
-char32_t decodeUtf8(std::string_view s, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(s[i++]);
+struct Decoded {
+  bool wellFormed;
+  char32_t cp;
+  std::size_t length;  // bytes looked at: the whole sequence, or up to where it broke
+};
+
+// One UTF-8 sequence starting at `i`: a scalar value, never an overlong form or a surrogate.
+Decoded decodeUtf8(std::string_view s, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(s[i]);
   if (lead < 0x80)
-    return lead;
+    return {true, lead, 1};
   int extra;
   char32_t cp;
   char32_t minimum;
@@ -65,19 +75,76 @@ char32_t decodeUtf8(std::string_view s, std::size_t& i) {
   } else if ((lead & 0xF8) == 0xF0) {
     extra = 3, cp = lead & 0x07, minimum = 0x10000;
   } else {
-    return kReplacement;
+    return {false, 0, 1};
   }
-  for (int k = 0; k < extra; ++k) {
-    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80)
-      return kReplacement;
-    cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  std::size_t length = 1;
+  for (int k = 0; k < extra; ++k, ++length) {
+    if (i + length >= s.size() || (static_cast<unsigned char>(s[i + length]) & 0xC0) != 0x80)
+      return {false, 0, length};
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i + length]) & 0x3F);
   }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-    return kReplacement;
-  return cp;
+  const bool scalar = cp >= minimum && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+  return {scalar, cp, length};
 }
 
-char ansiFromChar(char16_t c) {
+// Walks UTF-16 text character by character: a well-formed pair is one character, a lone
+// surrogate is handed over as it stands.
+template <typename Append>
+void forEachCharacter(TextView text, Append append) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+      append(0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else {
+      append(char32_t{c});
+    }
+  }
+}
+
+bool isSurrogate(char32_t c) {
+  return c >= 0xD800 && c <= 0xDFFF;
+}
+
+std::string toUtf8CodePage(TextView text) {
+  std::string out;
+  out.reserve(text.size());
+  forEachCharacter(text, [&out](char32_t c) {
+    if (c >= kFirstEscapedByte && c <= kLastEscapedByte)
+      out += static_cast<char>(c - kEscapedByteBase);
+    else
+      appendUtf8(out, isSurrogate(c) ? kReplacement : c);
+  });
+  return out;
+}
+
+// UTF-8 to UTF-16; `illFormed` appends what a broken sequence (its first byte and the bytes
+// looked at) becomes and says how many bytes it takes.
+template <typename IllFormed>
+Text decodeUtf8Text(std::string_view bytes, IllFormed illFormed) {
+  Text out;
+  out.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Decoded d = decodeUtf8(bytes, i);
+    if (d.wellFormed) {
+      appendUtf16(out, d.cp);
+      i += d.length;
+    } else {
+      i += illFormed(out, static_cast<unsigned char>(bytes[i]), d.length);
+    }
+  }
+  return out;
+}
+
+Text fromUtf8CodePage(std::string_view bytes) {
+  // Only the first byte: what follows may start a character of its own.
+  return decodeUtf8Text(bytes, [](Text& out, unsigned char lead, std::size_t) {
+    out += static_cast<char16_t>(kEscapedByteBase + lead);
+    return std::size_t{1};
+  });
+}
+
+char windows1252FromChar(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
     return static_cast<char>(c);
   for (std::size_t k = 0; k < kHighControls.size(); ++k) {
@@ -85,6 +152,24 @@ char ansiFromChar(char16_t c) {
       return static_cast<char>(0x80 + k);
   }
   return '?';
+}
+
+std::string toWindows1252(TextView text) {
+  std::string out;
+  out.reserve(text.size());
+  // A surrogate pair is one character the code page cannot hold: one "?", not two.
+  forEachCharacter(text, [&out](char32_t c) { out += windows1252FromChar(c); });
+  return out;
+}
+
+Text fromWindows1252(std::string_view bytes) {
+  Text out;
+  out.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    out += byte >= 0x80 && byte < 0xA0 ? kHighControls[byte - 0x80] : char16_t{byte};
+  }
+  return out;
 }
 
 }  // namespace
@@ -96,52 +181,32 @@ Text textFromAscii(std::string_view ascii) {
 std::string toUtf8(TextView text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
-      appendUtf8(out, 0x10000 + ((char32_t{c} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-      ++i;
-    } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
-      appendUtf8(out, kReplacement);
-    } else {
-      appendUtf8(out, c);
-    }
-  }
+  forEachCharacter(text,
+                   [&out](char32_t c) { appendUtf8(out, isSurrogate(c) ? kReplacement : c); });
   return out;
 }
 
 Text fromUtf8(std::string_view utf8) {
-  Text out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();)
-    appendUtf16(out, decodeUtf8(utf8, i));
-  return out;
+  return decodeUtf8Text(utf8, [](Text& out, unsigned char, std::size_t length) {
+    out += kReplacement;
+    return length;
+  });
 }
 
-char16_t ansiToChar(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0)
-    return kHighControls[byte - 0x80];
-  return byte;
+std::string toAnsi(TextView text, AnsiCodePage page) {
+  return page == AnsiCodePage::Utf8 ? toUtf8CodePage(text) : toWindows1252(text);
+}
+
+Text fromAnsi(std::string_view ansi, AnsiCodePage page) {
+  return page == AnsiCodePage::Utf8 ? fromUtf8CodePage(ansi) : fromWindows1252(ansi);
 }
 
 std::string toAnsi(TextView text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    // A surrogate pair is one character the code page cannot hold: one "?", not two.
-    if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
-      ++i;
-    out += ansiFromChar(text[i]);
-  }
-  return out;
+  return toAnsi(text, ansiCodePage());
 }
 
 Text fromAnsi(std::string_view ansi) {
-  Text out;
-  out.reserve(ansi.size());
-  for (const char c : ansi)
-    out += ansiToChar(static_cast<unsigned char>(c));
-  return out;
+  return fromAnsi(ansi, ansiCodePage());
 }
 
 }  // namespace hv

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "fakes/fake_registry.h"
+#include "support/scoped_code_page.h"
 
 namespace hv {
 namespace {
@@ -24,6 +25,7 @@ struct ReadCase {
   TextView valueName;
   TextView defaultText;
   Text expected;
+  AnsiCodePage page = AnsiCodePage::Utf8;  // the code page the platform selected
 };
 
 void PrintTo(const ReadCase& c, std::ostream* os) {
@@ -34,6 +36,7 @@ class RegReadStringTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(RegReadStringTest, ReadsTheValueAndClosesEveryKeyItOpened) {
   const auto& c = GetParam();
+  testing::ScopedCodePage codePage(c.page);
   FakeRegistry registry;
   c.store(registry);
   EXPECT_EQ(RegReadString(registry, kHkeyLocalMachine, c.keyPath, c.valueName, c.defaultText),
@@ -77,9 +80,19 @@ const ReadCase kReadCases[] = {
        r.setValue(kHkeyLocalMachine, kKey, "logging", kRegSz, bytes(std::string("a\0b\0", 4)));
      },
      u"Software\\Corvantis\\Detector", u"logging", u"", Text(u"a\0b", 3)},
-    {"AnsiBytesBecomeTheirCharacters",
+    {"Windows1252BytesBecomeTheirCharacters",
      [](FakeRegistry& r) { r.setString(kHkeyLocalMachine, kKey, "logging", "caf\xe9 \x80"); },
-     u"Software\\Corvantis\\Detector", u"logging", u"", u"caf\u00e9 \u20ac"},
+     u"Software\\Corvantis\\Detector", u"logging", u"", u"caf\u00e9 \u20ac",
+     AnsiCodePage::Windows1252},
+    {"Utf8NamesAndValueReadBackExactly",
+     [](FakeRegistry& r) {
+       r.setString(kHkeyLocalMachine, "Software\\Caf\xc3\xa9", "Gr\xc3\xbc\xc3\x9f",
+                   "\xe2\x82\xac \xce\xa9 \xf0\x9f\x98\x80");
+     },
+     u"Software\\Caf\u00e9", u"Gr\u00fc\u00df", u"", u"\u20ac \u03a9 \U0001F600"},
+    {"BytesThatAreNotUtf8AreKeptEscaped",
+     [](FakeRegistry& r) { r.setString(kHkeyLocalMachine, kKey, "logging", "t-\xfc\xc3"); },
+     u"Software\\Corvantis\\Detector", u"logging", u"", u"t-\xDCFC\xDCC3"},
     {"KeyAndValueNamesIgnoreCase",
      [](FakeRegistry& r) { r.setString(kHkeyLocalMachine, kKey, "Logging", "debug"); },
      u"SOFTWARE\\corvantis\\DETECTOR", u"LOGGING", u"", u"debug"},

@@ -8,6 +8,7 @@
 #include "fakes/fake_temp_folder.h"
 #include "platform/posix/posix_temp_folder.h"
 #include "runtime/script_error.h"
+#include "support/scoped_code_page.h"
 
 namespace hv {
 namespace {
@@ -134,13 +135,31 @@ TEST(TempFolder, ComesFromThePortEndingInItsSeparator) {
   EXPECT_EQ(GetTempFolder(temp), u"/var/tmp/");
   temp.path = std::string("C:\\Temp\\\0junk", 12);
   EXPECT_EQ(GetTempFolder(temp), u"C:\\Temp\\");
-  temp.path = "/tmp/caf\xe9/";
-  EXPECT_EQ(GetTempFolder(temp), u"/tmp/caf\u00e9/");
   temp.path.reset();
   EXPECT_EQ(GetTempFolder(temp), u"");
 
   PosixTempFolder real;
   EXPECT_TRUE(GetTempFolder(real).ends_with(u'/'));
+}
+
+// Read through the platform's code page; a byte UTF-8 cannot place is kept for the way out.
+TEST(TempFolder, ReadsThroughTheSelectedCodePage) {
+  struct Case {
+    AnsiCodePage page;
+    const char* path;
+    Text folder;
+  };
+  const Case cases[] = {
+      {AnsiCodePage::Windows1252, "C:\\caf\xe9\\", u"C:\\caf\u00e9\\"},
+      {AnsiCodePage::Utf8, "/tmp/t-\xc3\xbc/", u"/tmp/t-\u00fc/"},
+      {AnsiCodePage::Utf8, "/tmp/caf\xe9/", u"/tmp/caf\xDCE9/"},
+  };
+  testing::FakeTempFolder temp;
+  for (const auto& c : cases) {
+    testing::ScopedCodePage codePage(c.page);
+    temp.path = c.path;
+    EXPECT_EQ(GetTempFolder(temp), c.folder) << c.path;
+  }
 }
 
 TEST(PlainFileName, RefusesAnythingThatCouldLeaveTheFolderOrNameADevice) {

@@ -5,7 +5,9 @@
 
 #include "control/module_state.h"
 #include "fakes/fake_platform.h"
+#include "runtime/numeric_conversion.h"
 #include "support/recording_sink.h"
+#include "support/scoped_code_page.h"
 
 namespace hv {
 namespace {
@@ -234,6 +236,27 @@ TEST_F(InetDownloaderTest, FileTypeAndDestinationChangeNothing) {
   inet().respond("\x81\x8d\xff", u"3");
   inet().deliver(kResponseCompleted);
   EXPECT_EQ(saved(), "\x81\x8d\xff");
+}
+
+// Character mode (a page may call ReadCharacterData itself) converts each 4096-byte chunk on its
+// own: a character cut by a chunk's end, and bytes that are no character at all, must still reach
+// the file as served.
+TEST_F(InetDownloaderTest, CharacterModeWritesTheServedBytesWhereverAChunkEnds) {
+  const std::string tail = "\xF0\x9F\x98\x80 \xC3\xBC \xFF\xC3 \x80\x9D";
+  for (const AnsiCodePage page : {AnsiCodePage::Utf8, AnsiCodePage::Windows1252}) {
+    testing::ScopedCodePage codePage(page);
+    for (std::size_t before = 4093; before <= 4096; ++before) {
+      const std::string body = std::string(before, 'a') + tail + std::string(5000, 'b') + tail;
+      InetDownloader character(fake.platform);
+      Text url = kUrl, dest;
+      character.Download(url, dest);
+      fake.transfers.last().respond(body, numberToText(static_cast<std::int32_t>(body.size())));
+      character.OpenFile();
+      character.ReadCharacterData();
+      character.Cancel();
+      EXPECT_EQ(saved(character.RemoteFileToDownload().toText()), body) << before;
+    }
+  }
 }
 
 struct OpenFault {

@@ -8,11 +8,15 @@
 #include "fakes/fake_temp_folder.h"
 #include "fakes/fake_transfer.h"
 #include "platform/platform.h"
+#include "runtime/ansi_code_page.h"
 
 namespace hv::testing {
 
 // Every port faked, bundled the way the host bundles the real ones.
 struct FakePlatform {
+  // The code page of the POSIX platform, which the tests run on.
+  FakePlatform() { selectAnsiCodePage(AnsiCodePage::Utf8); }
+
   FakeRegistry registry;
   FakeEventLog eventLog;
   FakeTempFolder tempFolder;

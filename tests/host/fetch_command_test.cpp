@@ -35,6 +35,22 @@ TEST_F(FetchCommand, PrintsTheLocalPathOnCompletion) {
   EXPECT_EQ(readFile(dir / path.substr(dir.slashed().size())), body);
 }
 
+// The temporary folder's bytes reach the file system and the printed path unchanged, whether or
+// not they are UTF-8.
+TEST_F(FetchCommand, ATemporaryFolderWithAnyBytesInItsNameIsUsedAsItIs) {
+  const std::string body = patternBytes(9000);
+  server.route("/doc/report.cvx", okReply(body));
+  for (const std::string folder : {"t-\xC3\xBC", "t-\xFC", "caf\xC3\xA9 \xE2\x82\xAC \x80\xFF"}) {
+    std::filesystem::create_directory(dir / folder);
+    const std::string tmpdir = (dir / folder).string() + "/";
+    ::setenv("TMPDIR", tmpdir.c_str(), 1);
+    const HostRun run = fetch("/doc/report.cvx");
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_THAT(run.out, ::testing::StartsWith(tmpdir + "report"));
+    EXPECT_EQ(readFile(run.out.substr(0, run.out.size() - 1)), body) << folder;
+  }
+}
+
 TEST_F(FetchCommand, FailuresExitNonZeroWithNumberAndDescription) {
   EXPECT_THAT(fetch("/missing.cvx").err, HasSubstr("error -20000015: 404 Not Found"));
   const HostRun outside = runHostWith({"fetch", "http://www.elsewhere.example/a.cvx"});

@@ -29,6 +29,9 @@ TEST(StreamEventLog, WritesOneEntryPerLineWithLineBreaksFolded) {
       {kEventInformation, u"Request URL http://www.corvantis.example/a.cvx",
        "HVDetector information: Request URL http://www.corvantis.example/a.cvx\n"},
       {kEventInformation, u"caf\u00e9 %1 \"q\"", "HVDetector information: caf\xc3\xa9 %1 \"q\"\n"},
+      // A path the temporary folder gave, with a byte that is not UTF-8: written as it was.
+      {kEventInformation, u"Saving to /tmp/t-\xDCFC/a.cvx",
+       "HVDetector information: Saving to /tmp/t-\xFC/a.cvx\n"},
       {kEventInformation, u"", "HVDetector information: \n"},
       {kEventInformation, u"one\r\nHVDetector error: forged\rthree\n",
        "HVDetector information: one\n\tHVDetector error: forged\n\tthree\n\t\n"},

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <optional>
 
+#include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -101,7 +102,7 @@ void PosixFileService::open(std::int16_t number, TextView path, FileOpenMode mod
   OpenFile& file = files_[static_cast<std::size_t>(number)];
   if (file.fd >= 0)
     throw runtimeError(runtime_error::kFileAlreadyOpen);
-  const std::string name = toUtf8(path);
+  const std::string name = toAnsi(path, kPosixCodePage);
   if (name.empty() || name.find('\0') != std::string::npos)
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
   const int fd = ::open(name.c_str(), openFlags(mode) | O_CLOEXEC, 0666);

@@ -295,7 +295,8 @@ class Reader {
   // Older files give string types in the ANSI code page; the tree holds UTF-16.
   static std::vector<std::uint8_t> ansiStringAsUtf16(const std::vector<std::uint8_t>& ansi) {
     return utf16LeBytes(
-        fromAnsi(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size())));
+        fromAnsi(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size()),
+                 AnsiCodePage::Windows1252));
   }
 
   TextView content_;

@@ -56,7 +56,7 @@ Text decodeRegFileBytes(std::string_view bytes) {
     return fromUtf16Le(bytes.substr(kUtf16LeMark.size()));
   if (bytes.starts_with(kUtf8Mark))
     return fromUtf8(bytes.substr(kUtf8Mark.size()));
-  return looksLikeUtf8(bytes) ? fromUtf8(bytes) : fromAnsi(bytes);
+  return looksLikeUtf8(bytes) ? fromUtf8(bytes) : fromAnsi(bytes, AnsiCodePage::Windows1252);
 }
 
 std::string encodeRegFileText(TextView text) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -28,7 +29,7 @@ std::string entryLine(std::int16_t eventType, TextView message) {
   std::string line = "HVDetector ";
   line += typeWord(eventType);
   line += ": ";
-  const std::string text = toUtf8(message);
+  const std::string text = toAnsi(message, kPosixCodePage);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' || text[i] == '\n') {
       if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
@@ -64,9 +65,9 @@ void StreamEventLog::report(std::int16_t eventType, TextView message) {
   if (!out_) {
     // A later line may get through again (the disk may have room by then).
     out_.clear();
-    throw ScriptError(
-        runtime_error::kDeviceIoError, u"HVDetector",
-        u"Device I/O error: the log line could not be written to " + fromUtf8(target_));
+    throw ScriptError(runtime_error::kDeviceIoError, u"HVDetector",
+                      u"Device I/O error: the log line could not be written to " +
+                          fromAnsi(target_, kPosixCodePage));
   }
 }
 

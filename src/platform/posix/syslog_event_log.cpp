@@ -2,6 +2,7 @@
 
 #include <syslog.h>
 
+#include "platform/posix/posix_code_page.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -29,7 +30,7 @@ SyslogEventLog::~SyslogEventLog() {
 }
 
 void SyslogEventLog::report(std::int16_t eventType, TextView message) {
-  syslog(priorityOf(eventType), "%s", toUtf8(message).c_str());
+  syslog(priorityOf(eventType), "%s", toAnsi(message, kPosixCodePage).c_str());
 }
 
 }  // namespace hv

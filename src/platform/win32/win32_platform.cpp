@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include <windows.h>
+
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_service.h"
@@ -7,10 +9,20 @@
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_temp_folder.h"
 #include "platform/win32/win32_transfers.h"
+#include "runtime/ansi_code_page.h"
 
 namespace hv {
+namespace {
 
-Platform& win32Platform() {
+// Windows-1252 unless the system runs its 8-bit calls in UTF-8; other code pages are not
+// supported and read as Windows-1252.
+AnsiCodePage systemCodePage() {
+  return GetACP() == CP_UTF8 ? AnsiCodePage::Utf8 : AnsiCodePage::Windows1252;
+}
+
+// The code page is chosen before the first port exists, so no conversion sees another one.
+Platform& makePlatform() {
+  selectAnsiCodePage(systemCodePage());
   static Win32Registry registry;
   static Win32EventLog eventLog;
   static Win32TempFolder tempFolder;
@@ -19,6 +31,13 @@ Platform& win32Platform() {
   static Win32Transfers transfers;
   static Win32FileService files;
   static Platform platform{registry, eventLog, tempFolder, clock, messagePump, transfers, files};
+  return platform;
+}
+
+}  // namespace
+
+Platform& win32Platform() {
+  static Platform& platform = makePlatform();
   return platform;
 }
 

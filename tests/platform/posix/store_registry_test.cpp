@@ -42,7 +42,7 @@ TEST_F(StoreRegistryTest, HandsOutStringsAsAnsiBytesWithTheirNulAndNumbersRaw) {
     std::string bytes;
   };
   const Case cases[] = {
-      {u"text", kRegSz, std::string("caf\xe9 ?\0", 7)},
+      {u"text", kRegSz, std::string("caf\xc3\xa9 \xce\xa9\0", 9)},
       {u"Number", kRegDword, "ABCD"},
       {u"Raw", kRegSz, "ab"},
       {u"OddBytes", kRegSz, "a"},
