@@ -46,15 +46,21 @@ void expectSettings(const std::vector<StoredSetting>& actual,
   }
 }
 
+// Every user control has a white surface.
+void expectSurface(const UserControlLayout& layout, std::string_view className, std::int32_t width,
+                   std::int32_t height, bool visible) {
+  EXPECT_EQ(layout.className, className);
+  EXPECT_EQ(layout.backColor, 0x00FFFFFFu);
+  EXPECT_EQ(layout.designWidth, width);
+  EXPECT_EQ(layout.designHeight, height);
+  EXPECT_EQ(layout.visibleAtRunTime, visible);
+}
+
 TEST(BaseLayout, ChildrenInStoredOrderWithTheirClassesPlacesAndVisibility) {
   const auto& layout = baseLayout();
-  EXPECT_EQ(layout.className, "Base");
-  EXPECT_EQ(layout.backColor, 0x00FFFFFFu);
-  EXPECT_EQ(layout.designWidth, 5415);
-  EXPECT_EQ(layout.designHeight, 1800);
+  expectSurface(layout, "Base", 5415, 1800, true);
   EXPECT_EQ(twipsToPixels(layout.designWidth), 361);
   EXPECT_EQ(twipsToPixels(layout.designHeight), 120);
-  EXPECT_TRUE(layout.visibleAtRunTime);
   expectSettings(layout.settings, {{S::Integer, 1}, {S::Byte, 0}});
   expectChildren(
       layout, {
@@ -142,11 +148,7 @@ TEST(BaseLayout, TheCaptionLiesOnTheBannerAndTheStatusAndBarInTheFrame) {
 
 TEST(InetDownloaderLayout, AnInvisibleWhiteSurfaceHoldingOnlyItsTransferControl) {
   const auto& layout = inetDownloaderLayout();
-  EXPECT_EQ(layout.className, "InetDownloader");
-  EXPECT_EQ(layout.backColor, 0x00FFFFFFu);
-  EXPECT_EQ(layout.designWidth, 600);
-  EXPECT_EQ(layout.designHeight, 585);
-  EXPECT_FALSE(layout.visibleAtRunTime);
+  expectSurface(layout, "InetDownloader", 600, 585, false);
   expectSettings(layout.settings, {{S::Integer, 1},
                                    {S::Byte, 0},
                                    {S::Byte, 0},
