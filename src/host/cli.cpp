@@ -21,6 +21,9 @@ constexpr Command kCommands[] = {
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
     {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
      fetchCommand},
+    {"panel", "--svg FILE [--value N]",
+     "draw Base's panel to scale as SVG, its bar at N (0 to 100, default 0); - is stdout",
+     panelCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
