@@ -11,10 +11,8 @@ constexpr std::int32_t kRequestTimeoutSeconds = 120;
 }  // namespace
 
 InetDownloader::InetDownloader(Platform& platform)
-    : ControlObject(inetDownloaderClass()),
-      platform_(platform),
-      Inet1(platform.transfers.createTransferControl()) {
-  Inet1->onStateChanged([this](std::int16_t state) { Inet1_StateChanged(state); });
+    : ControlObject(inetDownloaderClass()), platform_(platform) {
+  createInet1();
   UserControl_Initialize();
 }
 
@@ -27,7 +25,23 @@ void InetDownloader::UserControl_Initialize() {
   Inet1->RequestTimeout(kRequestTimeoutSeconds);
 }
 
+void InetDownloader::createInet1() {
+  Inet1 = platform_.transfers.createTransferControl();
+  Inet1->onStateChanged([this](std::int16_t state) { Inet1_StateChanged(state); });
+}
+
+// A fresh transfer gets what initialisation gave the first one.
+TransferControl& InetDownloader::transfer() {
+  if (!Inet1) {
+    createInet1();
+    Inet1->RequestTimeout(kRequestTimeoutSeconds);
+  }
+  return *Inet1;
+}
+
 void InetDownloader::UserControl_Terminate() {
+  if (!Inet1)
+    return;
   try {
     Inet1->Cancel();
   } catch (const ScriptError&) {
