@@ -20,6 +20,8 @@ constexpr Command kCommands[] = {
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
     {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
      fetchCommand},
+    {"download", "URL", "download URL through a page's Base, its panel live, and print the file",
+     downloadCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws
@@ -49,6 +51,12 @@ constexpr Option kOptions[] = {
      [](HostOptions& options, const std::string& value) {
        checkConnectTo(value);
        options.connectTo.push_back(value);
+     }},
+    {"--boxes", "wait|print", "wait for Enter at each message box, or print it and go on",
+     [](HostOptions& options, const std::string& value) {
+       if (value != "wait" && value != "print")
+         throw std::invalid_argument("needs wait or print");
+       options.boxes = value;
      }},
 };
 

@@ -32,5 +32,6 @@ int detectCommand(CommandContext& context);
 int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
+int downloadCommand(CommandContext& context);
 
 }  // namespace hv
