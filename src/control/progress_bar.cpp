@@ -31,8 +31,8 @@ const ClassInfo& progressBarClass() {
   return info;
 }
 
-ProgressBar::ProgressBar(std::unique_ptr<ProgressBarPort> face)
-    : ControlObject(progressBarClass()), face_(std::move(face)) {
+ProgressBar::ProgressBar(std::unique_ptr<ProgressBarPort> face, float min, float max)
+    : ControlObject(progressBarClass()), face_(std::move(face)), min_(min), max_(max), value_(min) {
   redraw();
 }
 

@@ -21,7 +21,8 @@ const ClassInfo& progressBarClass();
 // announced still ends in its completion, and a range set in either order never fails.
 class ProgressBar : public ControlObject {
  public:
-  explicit ProgressBar(std::unique_ptr<ProgressBarPort> face);
+  // `min` and `max`: the range the layout stores for it.
+  ProgressBar(std::unique_ptr<ProgressBarPort> face, float min, float max);
 
   Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
 
@@ -33,9 +34,9 @@ class ProgressBar : public ControlObject {
   void redraw();
 
   std::unique_ptr<ProgressBarPort> face_;
-  float min_ = 0;
-  float max_ = 100;
-  float value_ = 0;
+  float min_;
+  float max_;
+  float value_;
 };
 
 }  // namespace hv

@@ -1,5 +1,6 @@
 #include "download/inet_downloader.h"
 
+#include "control/control_layout.h"
 #include "control/library_classes.h"
 #include "runtime/script_error.h"
 
@@ -12,7 +13,10 @@ constexpr std::int32_t kRequestTimeoutSeconds = 120;
 
 InetDownloader::InetDownloader(Platform& platform)
     : ControlObject(inetDownloaderClass()), platform_(platform) {
-  createInet1();
+  for (const LayoutChild& child : inetDownloaderLayout().children) {
+    if (child.progId == kTransferControlProgId)
+      createInet1();
+  }
   UserControl_Initialize();
 }
 

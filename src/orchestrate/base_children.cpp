@@ -1,34 +1,74 @@
 // Base's stored children, created in their stored order before the initialisation step.
+#include "control/banner_picture.h"
+#include "control/control_layout.h"
 #include "control/dispatch_error.h"
 #include "control/library_classes.h"
 #include "orchestrate/base.h"
 
 namespace hv {
+namespace {
+
+ChildPlacement placementOf(const LayoutChild& child) {
+  return {child.name,       child.rect.left,   child.rect.top,
+          child.rect.width, child.rect.height, child.visibleAtRunTime};
+}
+
+std::unique_ptr<Label> labelFrom(UiSite& ui, const LayoutChild& child) {
+  auto label = std::make_unique<Label>(ui.addLabel(placementOf(child)));
+  label->setCaption(child.caption);
+  if (child.foreColor)
+    label->setForeColor(*child.foreColor);
+  if (child.backColor)
+    label->setBackColor(*child.backColor);
+  if (child.font)
+    label->setFont(textFromAscii(child.font->name), child.font->points, child.font->bold);
+  return label;
+}
+
+[[noreturn]] void unknownChild(const LayoutChild& child) {
+  throw DispatchError(kRegDbEClassNotReg, "class not registered: " + std::string(child.progId) +
+                                              " (" + std::string(child.name) + ")");
+}
+
+}  // namespace
 
 void Base::createChildren() {
   UiSite& ui = context_.ui;
-  const ClassFactory& downloader =
-      context_.classes.classFor(inetDownloaderClass().progId, inetDownloaderClass().clsid);
-  if (&downloader.classInfo() != &inetDownloaderClass())
-    throw DispatchError(kRegDbEClassNotReg, "class not registered: HVDetector.InetDownloader");
-  inetDownloaderFactory_ = &downloader;
-  InetDownloader1.push_back(
-      std::static_pointer_cast<InetDownloader>(downloader.createInstance(context_)));
-  prgDownload =
-      std::make_shared<ProgressBar>(ui.addProgressBar({"prgDownload", 120, 1200, 5055, 375, true}));
-  Inet1 = platform_.transfers.createTransferControl();
-  lblMessage = std::make_unique<Label>(ui.addLabel({"lblMessage", 570, 180, 4170, 240, true}));
-  lblMessage->setCaption(u"Downloading Corvantis Halverine  ");
-  lblMessage->setForeColor(0x00FFFFFF);
-  lblMessage->setBackColor(0x00FFFFFF);
-  lblMessage->setFont(u"Verdana", 9.75, true);
-  Image1 = ui.addImage({"Image1", 0, 60, 5310, 510, true});
-  Shape1 = ui.addShape({"Shape1", 15, 255, 5295, 1440, true});
-  Shape1->setStyle(4, 2);
-  lblDownload = std::make_unique<Label>(ui.addLabel({"lblDownload", 120, 840, 3735, 255, true}));
-  lblDownload->setCaption(u"Download Progress");
-  lblDownload->setBackColor(0x00FFFFFF);
-  lblDownload->setFont(u"MS Sans Serif", 8.25, true);
+  for (const LayoutChild& child : baseLayout().children) {
+    switch (child.kind) {
+      case ChildKind::UserControl: {
+        const ClassFactory& factory = context_.classes.classFor(child.progId, *child.clsid);
+        if (&factory.classInfo() != &inetDownloaderClass())
+          unknownChild(child);
+        inetDownloaderFactory_ = &factory;
+        loadInetDownloader();
+        break;
+      }
+      case ChildKind::ExternalControl:
+        if (child.progId == progressBarClass().progId) {
+          prgDownload = std::make_shared<ProgressBar>(ui.addProgressBar(placementOf(child)),
+                                                      child.rangeMin.value_or(0),
+                                                      child.rangeMax.value_or(100));
+        } else if (child.progId == kTransferControlProgId) {
+          Inet1 = platform_.transfers.createTransferControl();
+        } else {
+          unknownChild(child);
+        }
+        break;
+      case ChildKind::Label:
+        (child.name == "lblMessage" ? lblMessage : lblDownload) = labelFrom(ui, child);
+        break;
+      case ChildKind::Image:
+        Image1 = ui.addImage(placementOf(child));
+        Image1->setPicture(persistedPictureData(child.picture));
+        break;
+      case ChildKind::Shape:
+        Shape1 = ui.addShape(placementOf(child));
+        Shape1->setStyle(static_cast<std::uint8_t>(child.settings.at(0).value),
+                         static_cast<std::int16_t>(child.settings.at(1).value));
+        break;
+    }
+  }
 }
 
 }  // namespace hv
