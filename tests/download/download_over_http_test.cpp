@@ -12,6 +12,7 @@
 #include "host/host_network.h"
 #include "runtime/text_encoding.h"
 #include "support/loopback_http_server.h"
+#include "support/one_second_timeouts.h"
 #include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
@@ -26,36 +27,6 @@ using namespace testing;
 namespace ids = inet_downloader_dispid;
 
 constexpr auto kLongestRun = std::chrono::seconds(20);
-
-// Tests cannot wait two minutes for a silent server: the transfer's own time-out is cut to one
-// second, whatever the engine asks for.
-class OneSecondTimeouts : public TransferFactoryPort {
- public:
-  explicit OneSecondTimeouts(TransferFactoryPort& real) : real_(real) {}
-  std::unique_ptr<TransferControl> createTransferControl() override {
-    return std::make_unique<Transfer>(real_.createTransferControl());
-  }
-
- private:
-  class Transfer : public TransferControl {
-   public:
-    explicit Transfer(std::unique_ptr<TransferControl> inner) : inner_(std::move(inner)) {}
-    void onStateChanged(StateHandler h) override { inner_->onStateChanged(std::move(h)); }
-    void Execute(TextView url) override { inner_->Execute(url); }
-    void Cancel() override { inner_->Cancel(); }
-    std::vector<std::uint8_t> GetChunk(std::int16_t s, std::int32_t t) override {
-      return inner_->GetChunk(s, t);
-    }
-    Text GetHeader(TextView name) override { return inner_->GetHeader(name); }
-    std::int32_t ResponseCode() override { return inner_->ResponseCode(); }
-    Text ResponseInfo() override { return inner_->ResponseInfo(); }
-    void RequestTimeout(std::int32_t) override { inner_->RequestTimeout(1); }
-
-   private:
-    std::unique_ptr<TransferControl> inner_;
-  };
-  TransferFactoryPort& real_;
-};
 
 class DownloadOverHttp : public ::testing::Test {
  protected:

@@ -8,6 +8,7 @@
 
 #include "platform/transfer_control_port.h"
 #include "runtime/script_error.h"
+#include "support/forwarding_transfer.h"
 
 namespace hv::testing {
 
@@ -102,20 +103,10 @@ class FakeTransferFactory : public TransferFactoryPort {
   std::vector<FakeTransfer*> created;
 
  private:
-  class Handle : public TransferControl {
+  class Handle : public ForwardingTransfer {
    public:
-    explicit Handle(FakeTransfer& transfer) : t_(transfer) {}
+    explicit Handle(FakeTransfer& transfer) : ForwardingTransfer(transfer), t_(transfer) {}
     ~Handle() override { t_.release(); }
-    void onStateChanged(StateHandler handler) override { t_.onStateChanged(std::move(handler)); }
-    void Execute(TextView url) override { t_.Execute(url); }
-    void Cancel() override { t_.Cancel(); }
-    std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t type) override {
-      return t_.GetChunk(size, type);
-    }
-    Text GetHeader(TextView name) override { return t_.GetHeader(name); }
-    std::int32_t ResponseCode() override { return t_.ResponseCode(); }
-    Text ResponseInfo() override { return t_.ResponseInfo(); }
-    void RequestTimeout(std::int32_t seconds) override { t_.RequestTimeout(seconds); }
 
    private:
     FakeTransfer& t_;
