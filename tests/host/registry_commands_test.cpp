@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 
 #include "host/registry_location.h"
@@ -64,6 +67,63 @@ TEST(RegistryCommands, AMalformedStoreIsReportedWithFileAndLine) {
   EXPECT_EQ(reg.status, 1);
   EXPECT_NE(reg.err.find("bad.reg:3"), std::string::npos) << reg.err;
 }
+
+struct StorePathCase {
+  const char* name;
+  std::function<std::filesystem::path(const TempDir&)> arrange;
+  std::string detectSays;
+  int registerStatus;
+  std::string registerSays;
+};
+
+void PrintTo(const StorePathCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+const StorePathCase kStorePaths[] = {
+    {"Fifo",
+     [](const TempDir& d) {
+       ::mkfifo((d / "pipe.reg").c_str(), 0644);
+       return d / "pipe.reg";
+     },
+     "pipe.reg: is not a regular file but a FIFO", 1, "cannot be read, nothing written: "},
+    {"LinkToADevice",
+     [](const TempDir& d) {
+       std::filesystem::create_symlink("/dev/zero", d / "zero.reg");
+       return d / "zero.reg";
+     },
+     "zero.reg: is not a regular file but a character device", 1, "character device"},
+    {"MissingFolder", [](const TempDir& d) { return d / "new" / "registry"; },
+     "registry: the registry store does not exist", 0, "hvdetector-registration.reg"},
+    {"MissingFile", [](const TempDir& d) { return d / "new" / "store.reg"; },
+     "store.reg: the registry store does not exist", 0, "store.reg"},
+};
+
+class StorePathTest : public ::testing::TestWithParam<StorePathCase> {};
+
+// detect names what is wrong with the store instead of only reporting the classes missing;
+// register makes a store that does not exist yet and refuses one it cannot read, never hanging.
+TEST_P(StorePathTest, DetectSaysWhatIsWrongAndRegisterCreatesOnlyWhatIsMissing) {
+  const auto& c = GetParam();
+  TempDir dir;
+  const std::string store = "--registry=" + c.arrange(dir).string();
+  ::alarm(30);
+  const HostRun detect = host({store, "detect"});
+  const HostRun reg = host({store, "register"});
+  ::alarm(0);
+  EXPECT_EQ(detect.status, 1);
+  EXPECT_NE(detect.err.find(c.detectSays), std::string::npos) << detect.err;
+  EXPECT_EQ(reg.status, c.registerStatus) << reg.err;
+  EXPECT_NE((reg.out + reg.err).find(c.registerSays), std::string::npos) << reg.out << reg.err;
+  if (c.registerStatus == 0) {
+    EXPECT_EQ(host({store, "detect"}).status, 0);
+  }
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path()))
+    EXPECT_EQ(entry.path().string().find(".lock"), std::string::npos) << entry.path();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StorePathTest, ::testing::ValuesIn(kStorePaths),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RegistryCommands, UsageMistakes) {
   EXPECT_EQ(host({"--registry", "", "detect"}).status, 2);

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/posix/reg_file_excerpt.h"
+
 namespace hv {
 
 // A .reg file that cannot be read as a whole. `line` is 1-based; 0 when the fault is not on a
@@ -27,7 +29,7 @@ class RegFileError : public std::runtime_error {
 
  private:
   static std::string locate(const std::string& file, std::size_t line) {
-    return file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": ";
+    return printablePath(file) + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": ";
   }
   std::string file_;
   std::size_t line_;

@@ -1,10 +1,12 @@
 #include "platform/posix/reg_file_reader.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/posix/reg_file_error.h"
+#include "platform/posix/reg_file_excerpt.h"
 #include "platform/posix/registry_root_names.h"
 #include "platform/registry_port.h"
 #include "runtime/text_encoding.h"
@@ -72,12 +74,12 @@ bool isStringType(std::uint32_t type) {
 
 class Reader {
  public:
-  Reader(TextView content, RegistryTree& tree) : tree_(tree) { splitLines(content); }
+  Reader(TextView content, RegistryTree& tree) : content_(content), tree_(tree) {}
 
   void read() {
     readHeader();
-    for (; next_ < lines_.size(); ++next_) {
-      const TextView line = trimmed(lines_[next_]);
+    for (TextView raw; nextLine(raw);) {
+      const TextView line = trimmed(raw);
       if (line.empty() || line.front() == u';')
         continue;
       if (line.front() == u'[')
@@ -94,34 +96,33 @@ class Reader {
   };
 
   [[noreturn]] void fail(const std::string& message) const {
-    throw RegFileError("", next_ + 1, message);
+    throw RegFileError("", line_, message);
   }
 
-  void splitLines(TextView content) {
-    std::size_t start = 0;
-    while (start <= content.size()) {
-      const std::size_t end = content.find(u'\n', start);
-      if (end == TextView::npos) {
-        lines_.push_back(content.substr(start));
-        break;
-      }
-      lines_.push_back(content.substr(start, end - start));
-      start = end + 1;
-    }
+  // The next line, which becomes the current one; false at the end of the content. Lines are
+  // taken one at a time, so a file of many short lines costs no more than its own text.
+  bool nextLine(TextView& line) {
+    if (next_ > content_.size())
+      return false;
+    const std::size_t end = std::min(content_.find(u'\n', next_), content_.size());
+    line = content_.substr(next_, end - next_);
+    next_ = end + 1;
+    ++line_;
+    return true;
   }
 
   void readHeader() {
-    while (next_ < lines_.size() && trimmed(lines_[next_]).empty())
-      ++next_;
-    if (next_ == lines_.size())
-      next_ = 0;
-    const TextView header = trimmed(lines_[next_]);
+    TextView header;
+    while (nextLine(header) && trimmed(header).empty()) {
+    }
+    header = trimmed(header);
+    if (header.empty())
+      line_ = 1;
     if (header == kHeader5)
       unicode_ = true;
     else if (header != kHeader4)
       fail("not a registry file: the first line must be \"" + toUtf8(kHeader5) + "\" or \"" +
            toUtf8(kHeader4) + "\"");
-    ++next_;
   }
 
   void readKeyLine(TextView line) {
@@ -147,9 +148,9 @@ class Reader {
     const Text path = cut == TextView::npos ? Text() : trimKeyPath(name.substr(cut + 1));
     const auto root = registryRootByName(rootName);
     if (!root)
-      fail("unknown root key \"" + toUtf8(rootName) + "\"");
+      fail("unknown root key " + quotedExcerpt(rootName));
     if (path.starts_with(u'\\') || path.find(u"\\\\") != TextView::npos)
-      fail("empty level in key name \"" + toUtf8(name) + "\"");
+      fail("empty level in key name " + quotedExcerpt(name));
     return splitClassesRoot(*root, path);
   }
 
@@ -191,7 +192,7 @@ class Reader {
           break;
         c = line[at];
         if (c != u'\\' && c != u'"')
-          fail("unknown escape \"\\" + toUtf8(TextView(&line[at], 1)) + "\" in a string");
+          fail("unknown escape " + quotedExcerpt(line.substr(at - 1, 2)) + " in a string");
       }
       text += c;
     }
@@ -206,7 +207,7 @@ class Reader {
   void requireNothingAfter(TextView rest) {
     rest = trimmed(rest);
     if (!rest.empty() && rest.front() != u';')
-      fail("unexpected text after the value: \"" + toUtf8(rest) + "\"");
+      fail("unexpected text after the value: " + quotedExcerpt(rest));
   }
 
   void readValueData(const Text& name, TextView data) {
@@ -268,9 +269,8 @@ class Reader {
       readHexSegment(segment, bytes);
       if (!continues)
         return bytes;
-      if (next_ + 1 == lines_.size())
+      if (!nextLine(segment))
         fail("continued hex data at the end of the file");
-      segment = lines_[++next_];
     }
   }
 
@@ -283,7 +283,7 @@ class Reader {
       if (!(token.empty() && last)) {
         const auto byte = parseHex(token, 2);
         if (!byte)
-          fail("bad hex byte \"" + toUtf8(token) + "\"");
+          fail("bad hex byte " + quotedExcerpt(token));
         bytes.push_back(static_cast<std::uint8_t>(*byte));
       }
       if (comma == TextView::npos)
@@ -298,9 +298,10 @@ class Reader {
         fromAnsi(std::string_view(reinterpret_cast<const char*>(ansi.data()), ansi.size())));
   }
 
+  TextView content_;
   RegistryTree& tree_;
-  std::vector<TextView> lines_;
-  std::size_t next_ = 0;
+  std::size_t next_ = 0;  // where the line after the current one starts
+  std::size_t line_ = 0;  // the current line, 1-based
   bool unicode_ = false;
   std::optional<CurrentKey> current_;
 };

@@ -1,17 +1,15 @@
 #include "platform/posix/registration_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <string>
 
+#include "platform/posix/file_replacement.h"
+#include "platform/posix/reg_file_excerpt.h"
 #include "platform/posix/reg_file_format.h"
 #include "platform/posix/reg_file_text.h"
 #include "platform/posix/registry_root_names.h"
+#include "platform/posix/registry_store_lock.h"
 #include "platform/registry_port.h"
 
 namespace hv {
@@ -30,115 +28,172 @@ std::vector<std::uint8_t> stringValueBytes(TextView text) {
   return bytes;
 }
 
+// The entries as the registration stores them: classes-root keys under the machine's classes.
+RegistryTree treeOf(const std::vector<RegistrationKey>& entries) {
+  RegistryTree tree;
+  for (const auto& entry : entries) {
+    const auto [root, path] = splitClassesRoot(entry.root, entry.path);
+    RegistryKey& key = tree.createKey(root, path);
+    for (const auto& v : entry.values)
+      key.values[foldRegistryName(v.name)] = {v.name, kRegSz, stringValueBytes(v.data)};
+  }
+  return tree;
+}
+
+const RegistryValue* findValue(const RegistryTree& tree, std::uint32_t root, TextView path,
+                               const Text& folded) {
+  const RegistryKey* key = tree.findKey(root, path);
+  if (key == nullptr)
+    return nullptr;
+  const auto it = key->values.find(folded);
+  return it == key->values.end() ? nullptr : &it->second;
+}
+
 bool isEmpty(const RegistryTree& tree) {
   return std::all_of(tree.roots().begin(), tree.roots().end(),
                      [](const auto& root) { return root.second.empty(); });
 }
 
-[[noreturn]] void failWith(const std::string& what, const fs::path& path) {
-  throw std::runtime_error(what + " " + path.string() + ": " + std::strerror(errno));
-}
-
-void writeFully(int fd, const std::string& bytes, const fs::path& path) {
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      failWith("cannot write", path);
-    done += static_cast<std::size_t>(n);
-  }
-}
-
-// A new file beside `target`, then renamed over it.
-void replaceAtomically(const fs::path& target, const std::string& bytes) {
-  std::error_code ignored;
-  fs::create_directories(target.parent_path(), ignored);
-  std::string temporary = target.string() + ".tmp-XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0)
-    failWith("cannot create a file beside", target);
-  try {
-    writeFully(fd, bytes, temporary);
-    if (::fsync(fd) != 0)
-      failWith("cannot write", temporary);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw;
-  }
-  ::close(fd);
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int saved = errno;
-    ::unlink(temporary.c_str());
-    errno = saved;
-    failWith("cannot replace", target);
-  }
+bool isPresent(const fs::path& path) {
+  std::error_code error;
+  return fs::exists(fs::symlink_status(path, error));
 }
 
 }  // namespace
 
-fs::path RegistrationWriter::targetFile() const {
+struct RegistrationWriter::Edit {
+  explicit Edit(const fs::path& target) : lock(target) {}
+  RegistryStoreLock lock;
+  RegistryTree tree;
+  RegistrationRecord record;
+};
+
+bool RegistrationWriter::isFolderStore() const {
   const fs::path& location = store_.location();
   std::error_code error;
-  const bool folder =
-      fs::exists(location, error) ? fs::is_directory(location, error) : !hasRegExtension(location);
-  return folder ? location / kOwnFileName : location;
+  return fs::exists(location, error) ? fs::is_directory(location, error)
+                                     : !hasRegExtension(location);
 }
 
-RegistryTree RegistrationWriter::readTarget() const {
+fs::path RegistrationWriter::targetFile() const {
+  return isFolderStore() ? store_.location() / kOwnFileName : throughLinks(store_.location());
+}
+
+void RegistrationWriter::checkReadable() const {
   store_.snapshot();
-  if (store_.problem())
-    throw std::runtime_error(std::string("the registry store is malformed, nothing written: ") +
+  if (store_.problem() && !store_.missing())
+    throw std::runtime_error(std::string("the registry store cannot be read, nothing written: ") +
                              store_.problem()->what());
-  RegistryTree tree;
+}
+
+std::unique_ptr<RegistrationWriter::Edit> RegistrationWriter::begin(const RegistryTree& fallback,
+                                                                    bool create) const {
+  // Nothing is made beside a store that cannot be read; checked again under the lock, since
+  // another writer may have changed it meanwhile.
+  checkReadable();
+  const fs::path target = targetFile();
+  if (!create && !isPresent(target))
+    return nullptr;
   std::error_code error;
-  if (fs::exists(targetFile(), error))
-    readRegFileAt(targetFile(), tree);
-  return tree;
+  fs::create_directories(target.parent_path(), error);
+  if (error)
+    throw std::runtime_error("cannot create the folder " +
+                             printablePath(target.parent_path().string()) + ": " + error.message());
+  auto edit = std::make_unique<Edit>(target);
+  checkReadable();
+  if (isPresent(target))
+    readRegFileAt(target, edit->tree);
+  if (isFolderStore()) {
+    // The registration's own file holds nothing but what it wrote.
+    edit->record.written = edit->tree;
+  } else if (auto record = readRegistrationRecord(registrationRecordFile(target))) {
+    edit->record = std::move(*record);
+  } else {
+    edit->record.written = fallback;
+  }
+  return edit;
 }
 
 void RegistrationWriter::writeTarget(const RegistryTree& tree) const {
   const fs::path target = targetFile();
-  if (isEmpty(tree) && target.filename() == kOwnFileName) {
-    if (::unlink(target.c_str()) != 0 && errno != ENOENT)
-      failWith("cannot remove", target);
-    return;
-  }
-  replaceAtomically(target, encodeRegFileText(formatRegFile(tree)));
+  if (isEmpty(tree) && isFolderStore())
+    removeFile(target);
+  else
+    replaceFile(target, encodeRegFileText(formatRegFile(tree)));
+}
+
+void RegistrationWriter::writeRecord(const RegistrationRecord& record) const {
+  if (!isFolderStore())
+    writeRegistrationRecord(registrationRecordFile(targetFile()), record);
+}
+
+void RegistrationWriter::removeRecord() const {
+  if (!isFolderStore())
+    removeFile(registrationRecordFile(targetFile()));
 }
 
 void RegistrationWriter::registerEntries(const std::vector<RegistrationKey>& entries) {
-  RegistryTree tree = readTarget();
-  for (const auto& entry : entries) {
-    const auto [root, path] = splitClassesRoot(entry.root, entry.path);
-    RegistryKey& key = tree.createKey(root, path);
-    for (const auto& v : entry.values)
-      key.values[foldRegistryName(v.name)] =
-          RegistryValue{v.name, kRegSz, stringValueBytes(v.data)};
+  const auto edit = begin(RegistryTree(), true);
+  RegistryTree& tree = edit->tree;
+  RegistrationRecord& record = edit->record;
+  const RegistryTree wanted = treeOf(entries);
+  for (const auto& [root, keys] : wanted.roots()) {
+    for (const auto& [folded, key] : keys) {
+      tree.createKey(root, key.path);
+      record.written.createKey(root, key.path);
+      for (const auto& [name, value] : key.values) {
+        const RegistryValue* current = findValue(tree, root, key.path, name);
+        const RegistryValue* wrote = findValue(record.written, root, key.path, name);
+        // Anything but what this registration set is someone else's, to be put back.
+        if (current == nullptr || wrote == nullptr || *current != *wrote) {
+          if (current != nullptr)
+            record.replaced.createKey(root, key.path).values[name] = *current;
+          else if (RegistryKey* replaced = record.replaced.findKey(root, key.path))
+            replaced->values.erase(name);
+        }
+        tree.createKey(root, key.path).values[name] = value;
+        record.written.createKey(root, key.path).values[name] = value;
+      }
+    }
   }
+  // The record first: a store written without it would lose what it replaced.
+  writeRecord(record);
   writeTarget(tree);
 }
 
 void RegistrationWriter::unregisterEntries(const std::vector<RegistrationKey>& entries) {
-  RegistryTree tree = readTarget();
+  const auto edit = begin(treeOf(entries), false);
+  if (!edit)
+    return;
+  RegistryTree& tree = edit->tree;
+  const RegistrationRecord& record = edit->record;
   // Deepest keys first, so a parent is judged empty only after its own subkeys went.
-  std::vector<const RegistrationKey*> deepestFirst;
-  for (const auto& entry : entries)
-    deepestFirst.push_back(&entry);
-  std::stable_sort(deepestFirst.begin(), deepestFirst.end(),
-                   [](const auto* a, const auto* b) { return a->path.size() > b->path.size(); });
-  for (const RegistrationKey* entry : deepestFirst) {
-    const auto [root, path] = splitClassesRoot(entry->root, entry->path);
-    RegistryKey* key = tree.findKey(root, path);
+  std::vector<std::pair<std::uint32_t, const RegistryKey*>> deepestFirst;
+  for (const auto& [root, keys] : record.written.roots()) {
+    for (const auto& [folded, key] : keys)
+      deepestFirst.emplace_back(root, &key);
+  }
+  std::stable_sort(deepestFirst.begin(), deepestFirst.end(), [](const auto& a, const auto& b) {
+    return a.second->path.size() > b.second->path.size();
+  });
+  for (const auto& [root, written] : deepestFirst) {
+    RegistryKey* key = tree.findKey(root, written->path);
     if (key == nullptr)
       continue;
-    for (const auto& v : entry->values)
-      key->values.erase(foldRegistryName(v.name));
-    if (key->values.empty() && !tree.hasSubkeys(root, path))
-      tree.deleteKey(root, path);
+    for (const auto& [name, value] : written->values) {
+      const auto current = key->values.find(name);
+      if (current == key->values.end() || current->second != value)
+        continue;
+      if (const RegistryValue* before = findValue(record.replaced, root, written->path, name))
+        current->second = *before;
+      else
+        key->values.erase(current);
+    }
+    if (key->values.empty() && !tree.hasSubkeys(root, written->path))
+      tree.deleteKey(root, written->path);
   }
   writeTarget(tree);
+  removeRecord();
 }
 
 }  // namespace hv

@@ -3,9 +3,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 
+#include "platform/posix/reg_file_bytes.h"
 #include "platform/posix/reg_file_reader.h"
 #include "platform/posix/reg_file_text.h"
 
@@ -19,12 +20,7 @@ bool hasRegExtension(const fs::path& path) {
 }
 
 void readRegFileAt(const fs::path& file, RegistryTree& tree) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in)
-    throw RegFileError(file.string(), 0, "cannot be opened");
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad())
-    throw RegFileError(file.string(), 0, "cannot be read");
+  const std::string bytes = readRegFileBytes(file);
   try {
     readRegFile(decodeRegFileBytes(bytes), tree);
   } catch (const RegFileError& e) {
@@ -35,25 +31,35 @@ void readRegFileAt(const fs::path& file, RegistryTree& tree) {
 RegistryStore::RegistryStore(fs::path location)
     : location_(std::move(location)), tree_(std::make_shared<RegistryTree>()) {}
 
-std::vector<fs::path> RegistryStore::files() const {
-  std::error_code error;
-  if (!fs::is_directory(location_, error))
-    return fs::exists(location_, error) ? std::vector<fs::path>{location_}
-                                        : std::vector<fs::path>{};
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::directory_iterator(location_, error)) {
-    if (hasRegExtension(entry.path()) && !entry.is_directory(error))
-      files.push_back(entry.path());
+RegistryStore::Listing RegistryStore::list() const {
+  Listing listing;
+  struct stat info {};
+  if (::stat(location_.c_str(), &info) != 0) {
+    listing.error = errno;
+    return listing;
   }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::vector<RegistryStore::FileStamp> RegistryStore::stamps() const {
-  std::vector<FileStamp> stamps;
-  for (const auto& file : files()) {
+  std::vector<fs::path> files;
+  if (S_ISDIR(info.st_mode)) {
+    std::error_code error;
+    fs::directory_iterator entry(location_, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+      // Folders are not store files, whatever their name; everything else named .reg is one,
+      // to be read or refused by name.
+      std::error_code ignored;
+      if (hasRegExtension(entry->path()) && !entry->is_directory(ignored))
+        files.push_back(entry->path());
+    }
+    if (error) {
+      listing.error = error.value();
+      return listing;
+    }
+    std::sort(files.begin(), files.end());
+  } else {
+    files.push_back(location_);
+  }
+  for (const auto& file : files) {
+    // Zeros for a file that cannot be examined: reading it names the fault.
     FileStamp stamp{file.string(), 0, 0, 0, 0, 0};
-    struct stat info {};
     if (::stat(file.c_str(), &info) == 0) {
       stamp.device = info.st_dev;
       stamp.inode = info.st_ino;
@@ -61,26 +67,33 @@ std::vector<RegistryStore::FileStamp> RegistryStore::stamps() const {
       stamp.seconds = info.st_mtim.tv_sec;
       stamp.nanoseconds = info.st_mtim.tv_nsec;
     }
-    stamps.push_back(std::move(stamp));
+    listing.files.push_back(std::move(stamp));
   }
-  return stamps;
+  return listing;
 }
 
 std::shared_ptr<const RegistryTree> RegistryStore::snapshot() {
-  auto current = stamps();
-  if (!loadedStamps_ || *loadedStamps_ != current) {
-    loadedStamps_ = std::move(current);
-    reload();
+  Listing current = list();
+  if (!loaded_ || *loaded_ != current) {
+    reload(current);
+    loaded_ = std::move(current);
   }
   return tree_;
 }
 
-void RegistryStore::reload() {
+void RegistryStore::reload(const Listing& listing) {
   auto tree = std::make_shared<RegistryTree>();
   problem_.reset();
+  missing_ = listing.error == ENOENT;
   try {
-    for (const auto& file : files())
-      readRegFileAt(file, *tree);
+    if (missing_)
+      throw RegFileError(location_.string(), 0, "the registry store does not exist");
+    if (listing.error != 0)
+      throw RegFileError(
+          location_.string(), 0,
+          std::string("the registry store cannot be listed: ") + std::strerror(listing.error));
+    for (const auto& file : listing.files)
+      readRegFileAt(file.path, *tree);
   } catch (const RegFileError& e) {
     problem_ = e;
     tree = std::make_shared<RegistryTree>();

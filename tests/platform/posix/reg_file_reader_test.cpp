@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/posix/reg_file_error.h"
 #include "platform/posix/reg_file_format.h"
 #include "platform/posix/reg_file_text.h"
@@ -140,7 +142,9 @@ void PrintTo(const MalformedCase& c, std::ostream* os) {
 
 class MalformedRegFileTest : public ::testing::TestWithParam<MalformedCase> {};
 
-TEST_P(MalformedRegFileTest, NamesTheLineOfTheFault) {
+// Messages go to a terminal: whatever a file holds, they stay one short line with every control
+// character escaped, in what they quote and in the file's name.
+TEST_P(MalformedRegFileTest, NamesTheLineOfTheFaultInAShortPrintableMessage) {
   const auto& c = GetParam();
   RegistryTree tree;
   try {
@@ -149,6 +153,12 @@ TEST_P(MalformedRegFileTest, NamesTheLineOfTheFault) {
   } catch (const RegFileError& e) {
     EXPECT_EQ(e.line(), c.line);
     EXPECT_NE(e.reason().find(c.reason), std::string::npos) << e.reason();
+    const std::string message = e.inFile("dir/\x1b[2Jname.reg").what();
+    EXPECT_TRUE(message.starts_with("dir/\\x1b[2Jname.reg:")) << message;
+    EXPECT_LT(message.size(), 200u);
+    EXPECT_TRUE(std::none_of(message.begin(), message.end(), [](unsigned char ch) {
+      return ch < 0x20 || ch == 0x7f;
+    })) << message;
   }
 }
 
@@ -175,6 +185,18 @@ const MalformedCase kMalformed[] = {
     {"ValueBeforeAnyKey", "REGEDIT4\n\"a\"=\"b\"\n", 2, "outside a key"},
     {"ValueAfterADeletedKey", k5 + "[-HKEY_CURRENT_USER\\K]\n\"a\"=\"b\"\n", 5, "outside a key"},
     {"Utf16CutInsideACharacter", std::string("\xFF\xFE", 2) + "W\0i\0n", 0, "UTF-16"},
+    {"TenMegabyteLine", k5 + "\"a\"=\"x\" " + std::string(10'000'000, 'y') + "\n", 4,
+     "unexpected text after the value: \"" + std::string(80, 'y') + "...\""},
+    {"HugeHexToken", k5 + "\"a\"=hex:" + std::string(1'000'000, '0') + "\n", 4,
+     "bad hex byte \"" + std::string(80, '0') + "...\""},
+    {"EscapeSequenceAfterAValue", k5 + "\"a\"=\"x\" \x1b]0;owned\x07\x1b[31m\n", 4,
+     "\"\\x1b]0;owned\\x07\\x1b[31m\""},
+    {"EscapeInARootName", k5 + "[HKEY_\x1b[8mHIDDEN\\K]\n", 4, "\"HKEY_\\x1b[8mHIDDEN\""},
+    {"C1ControlAndBidiOverride", k5 + "\"a\"=hex:\xc2\x9b\xe2\x80\xae\n", 4, "\"\\x9b\\u202e\""},
+    {"EscapedControlAfterABackslash", k5 + "\"a\"=\"\\\x1b\"\n", 4, "unknown escape \"\\\\x1b\""},
+    {"LongLineCutAfterASurrogatePair",
+     k5 + "\"a\"=\"x\" " + std::string(79, 'z') + "\xf0\x9f\x98\x80" + "tail\n", 4,
+     std::string(79, 'z') + "\xf0\x9f\x98\x80...\""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, MalformedRegFileTest, ::testing::ValuesIn(kMalformed),

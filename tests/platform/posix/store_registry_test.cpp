@@ -1,8 +1,13 @@
 #include "platform/posix/store_registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "detect/registry_routines.h"
+#include "platform/posix/reg_file_bytes.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -145,16 +150,129 @@ TEST_F(StoreRegistryTest, AMalformedFileEmptiesTheWholeStoreAndIsNamed) {
   EXPECT_FALSE(store.problem());
 }
 
-TEST(RegistryStore, AMissingStoreIsEmptyAndASingleFileIsAStore) {
-  TempDir dir;
-  RegistryStore missing(dir / "nowhere.reg");
-  EXPECT_TRUE(missing.snapshot()->roots().empty());
-  EXPECT_FALSE(missing.problem());
+struct StoreShapeCase {
+  const char* name;
+  // Puts something beside good.reg in the folder and returns the location of the store.
+  std::function<std::filesystem::path(const TempDir&)> arrange;
+  std::string problem;  // empty: the store reads, good.reg's value included
+  bool missing = false;
+};
 
-  writeFile(dir / "one.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
-  RegistryStore single(dir / "one.reg");
-  StoreRegistry registry(single);
-  EXPECT_EQ(RegReadString(registry, kHkeyLocalMachine, u"K", u"v", u""), u"1");
+void PrintTo(const StoreShapeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::filesystem::path makeFifo(const std::filesystem::path& path) {
+  if (::mkfifo(path.c_str(), 0644) != 0)
+    throw std::runtime_error("mkfifo failed");
+  return path;
+}
+
+const StoreShapeCase kStoreShapes[] = {
+    {"FifoInAFolder",
+     [](const TempDir& d) {
+       makeFifo(d / "pipe.reg");
+       return d.path();
+     },
+     "pipe.reg: is not a regular file but a FIFO"},
+    {"FifoAsTheStore", [](const TempDir& d) { return makeFifo(d / "pipe.reg"); },
+     "pipe.reg: is not a regular file but a FIFO"},
+    {"LinkToADevice",
+     [](const TempDir& d) {
+       std::filesystem::create_symlink("/dev/zero", d / "zero.reg");
+       return d.path();
+     },
+     "zero.reg: is not a regular file but a character device"},
+    {"FileOverTheCap",
+     [](const TempDir& d) {
+       writeFile(d / "huge.reg", "REGEDIT4\n");
+       std::filesystem::resize_file(d / "huge.reg", kMaxRegFileBytes + 1);  // sparse
+       return d.path();
+     },
+     "huge.reg: is larger than the 64 MiB"},
+    {"DanglingLink",
+     [](const TempDir& d) {
+       std::filesystem::create_symlink(d / "gone", d / "dangling.reg");
+       return d.path();
+     },
+     "dangling.reg: cannot be opened: No such file or directory"},
+    {"MissingStore", [](const TempDir& d) { return d / "nowhere"; },
+     "nowhere: the registry store does not exist", true},
+    {"StoreBelowAFile", [](const TempDir& d) { return d / "good.reg" / "below"; },
+     "below: the registry store cannot be listed: Not a directory"},
+    {"FolderNamedLikeAFileIsNoStoreFile",
+     [](const TempDir& d) {
+       std::filesystem::create_directory(d / "folder.reg");
+       return d.path();
+     },
+     ""},
+    {"LinkedSingleFileStore",
+     [](const TempDir& d) {
+       std::filesystem::create_symlink(d / "good.reg", d / "link.reg");
+       return d / "link.reg";
+     },
+     ""},
+    {"FileJustUnderTheCap",
+     [](const TempDir& d) {
+       writeFile(d / "padded.reg", "REGEDIT4\n" + std::string(kMaxRegFileBytes - 9, '\n'));
+       return d.path();
+     },
+     ""},
+};
+
+class StoreShapeTest : public ::testing::TestWithParam<StoreShapeCase> {};
+
+// Special files must be refused without opening them for blocking reads or reading without
+// bound; an old reader hangs on the FIFO rows, so the alarm ends such a run.
+TEST_P(StoreShapeTest, ReadsOnlyRegularFilesAndNamesWhatItRefuses) {
+  const auto& c = GetParam();
+  TempDir dir;
+  writeFile(dir / "good.reg", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"v\"=\"1\"\n");
+  RegistryStore store(c.arrange(dir));
+  StoreRegistry registry(store);
+  ::alarm(30);
+  const Text value = RegReadString(registry, kHkeyLocalMachine, u"K", u"v", u"");
+  ::alarm(0);
+  EXPECT_EQ(store.missing(), c.missing);
+  if (c.problem.empty()) {
+    EXPECT_FALSE(store.problem()) << store.problem()->what();
+    EXPECT_EQ(value, u"1");
+    return;
+  }
+  ASSERT_TRUE(store.problem());
+  EXPECT_NE(std::string(store.problem()->what()).find(c.problem), std::string::npos)
+      << store.problem()->what();
+  EXPECT_EQ(value, u"") << "a store with a refused file reads as empty";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoreShapeTest, ::testing::ValuesIn(kStoreShapes),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RegistryStore, AFolderThatCannotBeListedSaysSo) {
+  if (::geteuid() == 0)
+    GTEST_SKIP() << "permission bits do not stop root from listing";
+  TempDir dir;
+  const auto locked = dir / "locked";
+  std::filesystem::create_directory(locked);
+  std::filesystem::permissions(locked, std::filesystem::perms::none);
+  RegistryStore store(locked);
+  store.snapshot();
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+  ASSERT_TRUE(store.problem());
+  EXPECT_NE(std::string(store.problem()->what()).find("cannot be listed: Permission denied"),
+            std::string::npos)
+      << store.problem()->what();
+}
+
+TEST(RegistryStore, AStoreThatAppearsIsReadOnTheNextSnapshot) {
+  TempDir dir;
+  RegistryStore store(dir / "later");
+  store.snapshot();
+  EXPECT_TRUE(store.missing());
+  std::filesystem::create_directory(dir / "later");
+  store.snapshot();
+  EXPECT_FALSE(store.missing());
+  EXPECT_FALSE(store.problem());
 }
 
 TEST(RegistryStore, RootsOtherThanTheThreeDoNotOpen) {
