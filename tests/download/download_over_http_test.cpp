@@ -12,7 +12,7 @@
 #include "host/host_network.h"
 #include "runtime/text_encoding.h"
 #include "support/loopback_http_server.h"
-#include "support/one_second_timeouts.h"
+#include "support/loopback_site.h"
 #include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
@@ -28,18 +28,12 @@ namespace ids = inet_downloader_dispid;
 
 constexpr auto kLongestRun = std::chrono::seconds(20);
 
-class DownloadOverHttp : public ::testing::Test {
+class DownloadOverHttp : public ::testing::Test, protected LoopbackSite {
  protected:
   DownloadOverHttp() {
     threadModuleState().logLevel = 0;
     tempFolder.path = dir.slashed();
     downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)->advise(sink);
-  }
-
-  static HostOptions optionsFor(std::uint16_t port) {
-    HostOptions options;
-    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
-    return options;
   }
 
   // Starts the download of `path` on the site and runs the loop until the outcome, then a few
@@ -56,15 +50,7 @@ class DownloadOverHttp : public ::testing::Test {
 
   std::string saved() { return readFile(dir / toUtf8(downloader.RemoteFileToDownload().toText())); }
 
-  LoopbackHttpServer server;
   TempDir dir;
-  HostNetwork network{optionsFor(server.port())};
-  OneSecondTimeouts transfers{network.transfers};
-  FakeRegistry registry;
-  FakeEventLog eventLog;
-  FakeTempFolder tempFolder;
-  FakeClock clock;
-  Platform platform{registry, eventLog, tempFolder, clock, network.loop, transfers, network.files};
   InetDownloader downloader{platform};
   std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
 };
@@ -182,12 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadOverHttp, RefusedConnectionIsOneError) {
-  std::uint16_t closedPort;
-  {
-    LoopbackHttpServer gone;
-    closedPort = gone.port();
-  }
-  HostNetwork elsewhere{optionsFor(closedPort)};
+  HostNetwork elsewhere{optionsFor(portNobodyListensOn())};
   Platform refused{registry,       eventLog, tempFolder, clock, elsewhere.loop, elsewhere.transfers,
                    elsewhere.files};
   InetDownloader lonely(refused);

@@ -6,9 +6,8 @@
 #include "control/module_state.h"
 #include "download/inet_downloader.h"
 #include "fakes/fake_platform.h"
-#include "host/host_network.h"
 #include "runtime/text_encoding.h"
-#include "support/loopback_http_server.h"
+#include "support/loopback_site.h"
 #include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
@@ -67,16 +66,16 @@ class FakeBackend : public Backend {
 
 class LoopbackBackend : public Backend {
  public:
-  LoopbackBackend() { tempFolder_.path = dir_.slashed(); }
-  Platform& platform() override { return platform_; }
+  LoopbackBackend() { site_.tempFolder.path = dir_.slashed(); }
+  Platform& platform() override { return site_.platform; }
   void run(InetDownloader& worker, const EngineCase& c, RecordingSink& sink) override {
-    server_.route("/dl/report.cvx", c.status == 200
-                                        ? replyWithLength(patternBytes(c.bodySize), c.contentLength)
-                                        : statusReply(c.status, "Not Found"));
+    site_.server.route("/dl/report.cvx",
+                       c.status == 200 ? replyWithLength(patternBytes(c.bodySize), c.contentLength)
+                                       : statusReply(c.status, "Not Found"));
     const auto finished = sink.events.size();
     Text url = kUrl, dest;
     worker.Download(url, dest);
-    network_.loop.runUntil(
+    site_.network.loop.runUntil(
         [&] {
           for (auto i = finished; i < sink.events.size(); ++i) {
             if (sink.events[i].id != inet_downloader_dispid::kEventProgress)
@@ -89,20 +88,8 @@ class LoopbackBackend : public Backend {
   std::string saved(const Text& name) override { return readFile(dir_ / toUtf8(name)); }
 
  private:
-  static HostOptions optionsFor(std::uint16_t port) {
-    HostOptions options;
-    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
-    return options;
-  }
-  LoopbackHttpServer server_;
+  LoopbackSite site_;
   TempDir dir_;
-  HostNetwork network_{optionsFor(server_.port())};
-  FakeRegistry registry_;
-  FakeEventLog eventLog_;
-  FakeTempFolder tempFolder_;
-  FakeClock clock_;
-  Platform platform_{registry_,     eventLog_,          tempFolder_,   clock_,
-                     network_.loop, network_.transfers, network_.files};
 };
 
 class EngineCases : public ::testing::TestWithParam<std::tuple<const char*, EngineCase>> {};

@@ -5,12 +5,10 @@
 
 #include "control/module_state.h"
 #include "fakes/fake_platform.h"
-#include "host/host_network.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
 #include "runtime/text_encoding.h"
-#include "support/loopback_http_server.h"
-#include "support/one_second_timeouts.h"
+#include "support/loopback_site.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -30,11 +28,6 @@ void PrintTo(const Fault& c, std::ostream* os) {
   *os << c.name;
 }
 
-std::uint16_t portNobodyListensOn() {
-  LoopbackHttpServer gone;
-  return gone.port();
-}
-
 Reply cutShort(Reply::Then then) {
   Reply reply = replyWithLength(patternBytes(5000), "10000");
   reply.then = then;
@@ -43,37 +36,24 @@ Reply cutShort(Reply::Then then) {
 
 class BaseOverHttp : public ::testing::TestWithParam<Fault> {
  protected:
-  static HostOptions optionsFor(std::uint16_t port) {
-    HostOptions options;
-    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
-    return options;
-  }
-
-  LoopbackHttpServer server;
+  LoopbackSite site{GetParam().closedPort};
   TempDir dir;
-  HostNetwork network{optionsFor(GetParam().closedPort ? portNobodyListensOn() : server.port())};
-  OneSecondTimeouts transfers{network.transfers};
-  FakeRegistry registry;
-  FakeEventLog eventLog;
-  FakeTempFolder tempFolder;
-  FakeClock clock;
-  Platform platform{registry, eventLog, tempFolder, clock, network.loop, transfers, network.files};
   FakeUiSite ui;
-  ClassCatalog classes = libraryCatalog(platform);
+  ClassCatalog classes = libraryCatalog(site.platform);
 };
 
 TEST_P(BaseOverHttp, FaultEndsInExactlyOneErrorBox) {
   threadModuleState().logLevel = 0;
-  tempFolder.path = dir.slashed() + (GetParam().unwritableFolder ? "missing/" : "");
-  server.route("/dl/report.cvx", GetParam().reply);
-  Base base(platform, {classes, ui});
+  site.tempFolder.path = dir.slashed() + (GetParam().unwritableFolder ? "missing/" : "");
+  site.server.route("/dl/report.cvx", GetParam().reply);
+  Base base(site.platform, {classes, ui});
   Text url = u"http://www.corvantis.example/dl/report.cvx", dest;
   base.DownloadInternal(url, dest);
   const bool ended =
-      network.loop.runUntil([&] { return base.lastDownloadStatus() != 0; },
-                            std::chrono::steady_clock::now() + std::chrono::seconds(20));
+      site.network.loop.runUntil([&] { return base.lastDownloadStatus() != 0; },
+                                 std::chrono::steady_clock::now() + std::chrono::seconds(20));
   for (int i = 0; i < 5; ++i)
-    network.loop.pumpOnce();
+    site.network.loop.pumpOnce();
   ASSERT_TRUE(ended) << "nothing hangs";
   EXPECT_EQ(base.lastDownloadStatus(), -1);
   ASSERT_EQ(ui.boxes.size(), 1u);
