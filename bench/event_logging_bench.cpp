@@ -18,7 +18,7 @@ void configuredPlatform(testing::FakePlatform& fake, const char* word) {
 void BM_LogDebugDropped(benchmark::State& state) {
   testing::FakePlatform fake;
   configuredPlatform(fake, "severe");
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   const Text line = u"Downloading http://www.corvantis.example/files/document.cvx";
   for (auto _ : state)
     LogDebug(fake.platform, line);
@@ -29,7 +29,7 @@ BENCHMARK(BM_LogDebugDropped);
 void BM_LogDebugFirstLineAfterBaseInitialisation(benchmark::State& state) {
   testing::FakePlatform fake;
   configuredPlatform(fake, "severe");
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   for (auto _ : state) {
     threadModuleState().logLevel = kLogLevelUnread;
     LogDebug(fake.platform, u"Request URL http://www.corvantis.example/a.cvx");
@@ -39,7 +39,7 @@ BENCHMARK(BM_LogDebugFirstLineAfterBaseInitialisation);
 
 void BM_GetInterfaceSafetyOptions(benchmark::State& state) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   ObjectSafety& safety = *queryObjectSafety(base);
   std::uint32_t supported = 0;
   std::uint32_t enabled = 0;

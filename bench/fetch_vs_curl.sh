@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Whole-process download comparison: `hvdetector fetch` against `curl -o` on one large file from
-# a fast loopback server, alternately, several rounds. Prints each round, the median throughput
-# of each, their ratio, and each one's peak resident set size.
+# Whole-process download comparison: `hvdetector download` (the whole Base road, its panel
+# redrawn on a pseudo-terminal) and `hvdetector fetch` against `curl -o` on one large file from a
+# fast loopback server, alternately, several rounds. Prints each round, the median throughput of
+# each, their ratios, and each one's peak resident set size.
 #
 #   bench/fetch_vs_curl.sh                 256 MiB, 5 rounds, build/src/hvdetector
 #   SIZE_MIB=1024 ROUNDS=3 bench/fetch_vs_curl.sh
@@ -14,6 +15,7 @@ hvdetector=$(realpath "${HVDETECTOR:-build/src/hvdetector}")
 host=www.corvantis.example
 [ -x "$hvdetector" ] || { echo "no $hvdetector: build first (scripts/test)" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "/usr/bin/time missing: run scripts/setup" >&2; exit 1; }
+command -v script >/dev/null || { echo "script missing: run scripts/setup" >&2; exit 1; }
 
 work=$(mktemp -d)
 server=
@@ -23,6 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$work/serve" "$work/out"
+registry=$work/registry.reg
+"$hvdetector" --registry "$registry" register >/dev/null
 head -c $((size_mib << 20)) /dev/urandom >"$work/serve/file.bin"
 
 python3 bench/sendfile_server.py "$work/serve" >"$work/port" &
@@ -35,11 +39,12 @@ port=$(head -1 "$work/port")
 url=http://$host/file.bin
 connect=$host:80:127.0.0.1:$port
 
-# Runs one client under /usr/bin/time; prints "seconds peak_kib".
+# Runs one client under /usr/bin/time through a runner (below); prints "seconds peak_kib".
 measure() {
-  local start end
+  local runner=$1 start end
+  shift
   start=$(date +%s.%N)
-  /usr/bin/time -v -o "$work/time" "$@" >/dev/null
+  "$runner" /usr/bin/time -v -o "$work/time" "$@"
   end=$(date +%s.%N)
   local rss
   rss=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$work/time")
@@ -47,13 +52,25 @@ measure() {
   rm -f "$work/out"/*
 }
 
-printf '%-6s %-22s %-22s\n' round "fetch s (peak KiB)" "curl s (peak KiB)"
+direct() {
+  "$@" >/dev/null
+}
+# `download` runs on a pseudo-terminal, as a user sees it, so the in-place panel is drawn.
+on_terminal() {
+  script -qec "$(printf '%q ' "$@")" /dev/null >/dev/null
+}
+
+printf '%-6s %-22s %-22s %-22s\n' round "download s (peak KiB)" "fetch s (peak KiB)" \
+  "curl s (peak KiB)"
 : >"$work/results"
 for round in $(seq "$rounds"); do
-  read -r fetch_s fetch_kib < <(measure env TMPDIR="$work/out" "$hvdetector" --connect-to "$connect" fetch "$url")
-  read -r curl_s curl_kib < <(measure curl -sS --connect-to "$connect" -o "$work/out/curl.bin" "$url")
-  printf '%-6s %-22s %-22s\n' "$round" "$fetch_s ($fetch_kib)" "$curl_s ($curl_kib)"
-  echo "$fetch_s $fetch_kib $curl_s $curl_kib" >>"$work/results"
+  read -r download_s download_kib < <(measure on_terminal env TMPDIR="$work/out" "$hvdetector" \
+    --registry "$registry" --connect-to "$connect" download "$url")
+  read -r fetch_s fetch_kib < <(measure direct env TMPDIR="$work/out" "$hvdetector" --connect-to "$connect" fetch "$url")
+  read -r curl_s curl_kib < <(measure direct curl -sS --connect-to "$connect" -o "$work/out/curl.bin" "$url")
+  printf '%-6s %-22s %-22s %-22s\n' "$round" "$download_s ($download_kib)" \
+    "$fetch_s ($fetch_kib)" "$curl_s ($curl_kib)"
+  echo "$fetch_s $fetch_kib $curl_s $curl_kib $download_s $download_kib" >>"$work/results"
 done
 
 python3 - "$size_mib" "$work/results" <<'PY'
@@ -62,6 +79,11 @@ size = float(sys.argv[1])
 rows = [list(map(float, line.split())) for line in open(sys.argv[2])]
 fetch = statistics.median(size / r[0] for r in rows)
 curl = statistics.median(size / r[2] for r in rows)
-print(f"median throughput: fetch {fetch:.0f} MiB/s, curl {curl:.0f} MiB/s, ratio {fetch / curl:.2f}")
-print(f"peak RSS: fetch {max(r[1] for r in rows) / 1024:.1f} MiB, curl {max(r[3] for r in rows) / 1024:.1f} MiB")
+download = statistics.median(size / r[4] for r in rows)
+print(f"median throughput: download {download:.0f} MiB/s, fetch {fetch:.0f} MiB/s, "
+      f"curl {curl:.0f} MiB/s")
+print(f"wall ratios: download/curl {curl / download:.2f}, download/fetch {fetch / download:.2f}, "
+      f"fetch/curl {curl / fetch:.2f}")
+print(f"peak RSS: download {max(r[5] for r in rows) / 1024:.1f} MiB, "
+      f"fetch {max(r[1] for r in rows) / 1024:.1f} MiB, curl {max(r[3] for r in rows) / 1024:.1f} MiB")
 PY

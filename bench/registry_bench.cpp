@@ -9,6 +9,7 @@
 #include "control/dispatch.h"
 #include "host/host_platform.h"
 #include "orchestrate/base.h"
+#include "orchestrate/library_catalog.h"
 
 namespace hv {
 namespace {
@@ -59,7 +60,8 @@ void readAllFive(Base& base, benchmark::State& state) {
 void BM_FiveDetectionPropertiesFrom10000Keys(benchmark::State& state) {
   ScratchStore store;
   HostPlatform host(HostOptions{.registry = store.folder().string(), .log = ""});
-  Base base(host.platform());
+  const ClassCatalog catalog = libraryCatalog(host.platform());
+  Base base(host.platform(), {catalog, nullUiSite()});
   readAllFive(base, state);  // the first read parses the store
   for (auto _ : state)
     readAllFive(base, state);

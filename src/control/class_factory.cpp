@@ -40,4 +40,8 @@ const ClassFactory& ClassCatalog::resolve(TextView progIdOrClsid) const {
   return byProgId(progIdOrClsid);
 }
 
+const ClassFactory& ClassCatalog::classFor(std::string_view, const Guid& clsid) const {
+  return byClsid(clsid);
+}
+
 }  // namespace hv

@@ -52,8 +52,12 @@ ConnectionPoint* ControlObject::findConnectionPoint(const Guid& iid) {
 }
 
 void throwNotImplemented(const ClassInfo& info, const MemberInfo& member) {
+  throwNotImplemented(info, member.name);
+}
+
+void throwNotImplemented(const ClassInfo& info, std::string_view procedure) {
   throw ScriptError(static_cast<std::int32_t>(0x80004001), textFromAscii(info.name),
-                    textFromAscii(std::string(info.name) + "." + std::string(member.name) +
+                    textFromAscii(std::string(info.name) + "." + std::string(procedure) +
                                   " is not implemented yet"));
 }
 

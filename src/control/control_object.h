@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <span>
 
 #include "control/class_info.h"
@@ -21,7 +22,7 @@ enum class InterfaceKind {
 
 // One instance of a control class. Creating one runs the thread's start-up routine first and
 // counts the object for "can unload"; page script reaches its members through the dispatch layer.
-class ControlObject {
+class ControlObject : public std::enable_shared_from_this<ControlObject> {
  public:
   explicit ControlObject(const ClassInfo& info);
   virtual ~ControlObject();
@@ -42,6 +43,11 @@ class ControlObject {
  protected:
   void raiseEvent(DispId id, std::span<Variant> args) { events_.raise(id, args); }
 
+  // Page script may drop the last reference to a control from inside any event or pump: code
+  // that raises or pumps holds this across it. Null for a control nobody shares, whose owner
+  // cannot be reached from script.
+  std::shared_ptr<ControlObject> keepAlive() { return weak_from_this().lock(); }
+
  private:
   const ClassInfo& info_;
   ConnectionPoint events_;
@@ -49,5 +55,6 @@ class ControlObject {
 
 // The script error members raise while their behaviour is still to come.
 [[noreturn]] void throwNotImplemented(const ClassInfo& info, const MemberInfo& member);
+[[noreturn]] void throwNotImplemented(const ClassInfo& info, std::string_view procedure);
 
 }  // namespace hv

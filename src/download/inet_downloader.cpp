@@ -1,5 +1,6 @@
 #include "download/inet_downloader.h"
 
+#include "control/control_layout.h"
 #include "control/library_classes.h"
 #include "runtime/script_error.h"
 
@@ -11,10 +12,11 @@ constexpr std::int32_t kRequestTimeoutSeconds = 120;
 }  // namespace
 
 InetDownloader::InetDownloader(Platform& platform)
-    : ControlObject(inetDownloaderClass()),
-      platform_(platform),
-      Inet1(platform.transfers.createTransferControl()) {
-  Inet1->onStateChanged([this](std::int16_t state) { Inet1_StateChanged(state); });
+    : ControlObject(inetDownloaderClass()), platform_(platform) {
+  for (const LayoutChild& child : inetDownloaderLayout().children) {
+    if (child.progId == kTransferControlProgId)
+      createInet1();
+  }
   UserControl_Initialize();
 }
 
@@ -27,7 +29,23 @@ void InetDownloader::UserControl_Initialize() {
   Inet1->RequestTimeout(kRequestTimeoutSeconds);
 }
 
+void InetDownloader::createInet1() {
+  Inet1 = platform_.transfers.createTransferControl();
+  Inet1->onStateChanged([this](std::int16_t state) { Inet1_StateChanged(state); });
+}
+
+// A fresh transfer gets what initialisation gave the first one.
+TransferControl& InetDownloader::transfer() {
+  if (!Inet1) {
+    createInet1();
+    Inet1->RequestTimeout(kRequestTimeoutSeconds);
+  }
+  return *Inet1;
+}
+
 void InetDownloader::UserControl_Terminate() {
+  if (!Inet1)
+    return;
   try {
     Inet1->Cancel();
   } catch (const ScriptError&) {

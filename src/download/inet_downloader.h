@@ -40,6 +40,11 @@ class InetDownloader : public ControlObject {
   void openUniqueFile(const Text& base, const Text& extension);
   void copyBody(const std::function<void(std::span<const std::uint8_t>)>& writeChunk);
   void raiseProgress();
+  // Inet1 lives from the request to the final event: a finished worker keeps no connection or
+  // buffer, and a further Download makes a fresh one.
+  void createInet1();
+  TransferControl& transfer();
+  void releaseTransfer() { Inet1.reset(); }
 
   Platform& platform_;
   std::unique_ptr<TransferControl> Inet1;

@@ -61,7 +61,9 @@ void InetDownloader::ReadCharacterData() {
 void InetDownloader::copyBody(
     const std::function<void(std::span<const std::uint8_t>)>& writeChunk) {
   for (;;) {
-    const std::vector<std::uint8_t> chunk = Inet1->GetChunk(kChunkSize, kByteArray);
+    // A transfer released under the loop (its request failed during a pump) has no body left.
+    const std::vector<std::uint8_t> chunk =
+        Inet1 ? Inet1->GetChunk(kChunkSize, kByteArray) : std::vector<std::uint8_t>();
     receivedLength =
         toInt32(static_cast<double>(receivedLength) + static_cast<double>(chunk.size()));
     if (!chunk.empty()) {

@@ -20,14 +20,15 @@ std::int32_t InetDownloader::Download(Text& source, Text&) {
   contentLength = 0;
   receivedLength = 0;
   LogDebug(platform_, u"Downloading " + source);
-  Inet1->Execute(source);
+  transfer().Execute(source);
   return 0;
 }
 
 // Each step runs whatever became of the one before: a cancel must always release the file.
 void InetDownloader::Cancel() {
   try {
-    Inet1->Cancel();
+    if (Inet1)
+      Inet1->Cancel();
   } catch (const ScriptError&) {
   }
   try {

@@ -17,6 +17,7 @@ constexpr std::int32_t kTransferError = -20000015;
 }  // namespace
 
 void InetDownloader::Inet1_StateChanged(std::int16_t state) {
+  const auto self = keepAlive();
   try {
     if (state == kTransferFailed) {
       throw ScriptError(kTransferError, u"",
@@ -51,11 +52,13 @@ void InetDownloader::readResponseIntoFile() {
                           numberToText(contentLength) + u" announced bytes");
   }
   Cancel();
+  releaseTransfer();
   raiseEvent(inet_downloader_dispid::kEventDownloadComplete, {});
 }
 
 void InetDownloader::failTransfer(std::int32_t number, Text description) {
   Cancel();
+  releaseTransfer();
   std::array<Variant, 2> args{Variant(number), Variant(std::move(description))};
   try {
     raiseEvent(inet_downloader_dispid::kEventError, args);

@@ -21,6 +21,8 @@ constexpr Command kCommands[] = {
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
     {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
      fetchCommand},
+    {"download", "URL", "download URL through a page's Base, its panel live, and print the file",
+     downloadCommand},
     {"panel", "--svg FILE [--value N]",
      "draw Base's panel to scale as SVG, its bar at N (0 to 100, default 0); - is stdout",
      panelCommand},
@@ -53,6 +55,12 @@ constexpr Option kOptions[] = {
      [](HostOptions& options, const std::string& value) {
        checkConnectTo(value);
        options.connectTo.push_back(value);
+     }},
+    {"--boxes", "wait|print", "wait for Enter at each message box, or print it and go on",
+     [](HostOptions& options, const std::string& value) {
+       if (value != "wait" && value != "print")
+         throw std::invalid_argument("needs wait or print");
+       options.boxes = value;
      }},
 };
 

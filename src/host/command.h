@@ -32,6 +32,7 @@ int detectCommand(CommandContext& context);
 int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
+int downloadCommand(CommandContext& context);
 int panelCommand(CommandContext& context);
 
 }  // namespace hv

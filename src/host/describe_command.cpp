@@ -107,7 +107,7 @@ int describeCommand(CommandContext& context) {
   const ClassCatalog catalog = libraryCatalog(host.platform());
   for (const ClassInfo* info : {&baseClass(), &inetDownloaderClass()}) {
     describeClass(out, *info);
-    printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance());
+    printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance({catalog, nullUiSite()}));
   }
   describeRegistration(out);
   return 0;

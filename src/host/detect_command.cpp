@@ -46,9 +46,9 @@ std::string jsonString(std::string_view utf8) {
 Detection detect(HostPlatform& host) {
   const ClassCatalog catalog = libraryCatalog(host.platform());
   // Base's layout holds an InetDownloader, so a page can create Base only with both registered.
-  registeredClass(host.platform(), catalog, inetDownloaderClass().progId);
-  const auto object =
-      registeredClass(host.platform(), catalog, baseClass().progId).createInstance();
+  const RegisteredClasses classes(host.platform(), catalog);
+  const auto object = registeredClass(host.platform(), catalog, baseClass().progId)
+                          .createInstance({classes, nullUiSite()});
   negotiateSafety(*object);
   Detection detection{};
   for (std::size_t i = 0; i < std::size(kProperties); ++i) {

@@ -13,6 +13,8 @@ struct HostOptions {
   std::string log;
   // "HOST:PORT:ADDR:PORT" entries: requests for HOST:PORT go to ADDR:PORT instead.
   std::vector<std::string> connectTo = {};
+  // How message boxes show: "wait", "print", or empty to wait only on an interactive terminal.
+  std::string boxes = {};
 };
 
 }  // namespace hv

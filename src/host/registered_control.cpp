@@ -21,4 +21,13 @@ const ClassFactory& registeredClass(Platform& platform, const ClassCatalog& cata
   return catalog.byClsid(*parsed);
 }
 
+const ClassFactory& RegisteredClasses::classFor(std::string_view progId, const Guid& clsid) const {
+  const ClassFactory& found = registeredClass(platform_, catalog_, progId);
+  if (!(found.classInfo().clsid == clsid)) {
+    throw DispatchError(kRegDbEClassNotReg, "class not registered: " + std::string(progId) +
+                                                " names another class in the registry");
+  }
+  return found;
+}
+
 }  // namespace hv

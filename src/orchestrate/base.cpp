@@ -6,8 +6,9 @@
 
 namespace hv {
 
-Base::Base(Platform& platform) : ControlObject(baseClass()), platform_(platform) {
-  InetDownloader1.push_back(std::make_shared<InetDownloader>(platform_));
+Base::Base(Platform& platform, const CreationContext& context)
+    : ControlObject(baseClass()), platform_(platform), context_(context) {
+  createChildren();
   UserControl_Initialize();
 }
 
@@ -21,6 +22,9 @@ void Base::UserControl_Initialize() {
 }
 
 void Base::UserControl_Terminate() {
+  if (!objInetDownloader)
+    return;
+  objInetDownloader->Cancel();
   objInetDownloader.reset();
 }
 

@@ -4,9 +4,13 @@
 #include <memory>
 #include <vector>
 
+#include "control/class_factory.h"
 #include "control/control_object.h"
+#include "control/label.h"
 #include "control/object_safety.h"
+#include "control/progress_bar.h"
 #include "download/inet_downloader.h"
+#include "orchestrate/downloader_binding.h"
 #include "platform/platform.h"
 
 namespace hv {
@@ -14,7 +18,9 @@ namespace hv {
 // The control pages embed: detection, launch, install and download of the vendor's application.
 class Base : public ControlObject, public ObjectSafety {
  public:
-  explicit Base(Platform& platform);
+  // Creates the children of the stored layout, the downloader among them through
+  // `context.classes`, then runs the initialisation step.
+  Base(Platform& platform, const CreationContext& context);
   ~Base() override;
 
   Variant invokeMember(const MemberInfo& member, std::span<Variant> args) override;
@@ -52,11 +58,32 @@ class Base : public ControlObject, public ObjectSafety {
   // The URL INSTALL fetches from. Script can only write it (DownloadLocation); the host can read.
   const Text& installerUrl() const { return downloadLocationUrl; }
 
+  // What the host and tests may look at; page script sees none of it.
+  std::int32_t lastDownloadStatus() const { return downloadStatus; }
+  bool installing() const { return installInProgress != kScriptFalse; }
+  std::int16_t loadedIndex() const { return controlIndex; }
+  const InetDownloader* boundDownloader() const { return objInetDownloader.get(); }
+  const Label& statusLabel() const { return *lblDownload; }
+
  private:
+  void createChildren();
   void UserControl_Initialize();
   void UserControl_Terminate();
 
+  // The handlers of the bound downloader's events.
+  void onBoundEvent(DispId id, std::span<Variant> args);
+  void objInetDownloader_Progress(std::int32_t& BytesReceived, std::int32_t& bytesRemaining);
+  void objInetDownloader_DownloadComplete();
+  void objInetDownloader_Error(std::int32_t& errCode, Text& errMsg);
+  Variant InstallInternal(Text& remoteFile);
+
+  std::shared_ptr<InetDownloader> loadInetDownloader();
+  void setProgressBar(DispId property, float value);
+  MessageBoxPort& messageBox() { return context_.ui.messageBox(); }
+
   Platform& platform_;
+  CreationContext context_;
+  const ClassFactory* inetDownloaderFactory_ = nullptr;
 
   // Instance state, in storage order.
   Text participantInstallDir;
@@ -68,10 +95,17 @@ class Base : public ControlObject, public ObjectSafety {
   Text remoteFileName;
   ScriptBool installInProgress = kScriptFalse;
   std::int16_t controlIndex = 0;
-  std::shared_ptr<InetDownloader> objInetDownloader;
+  DownloaderBinding objInetDownloader{
+      [this](DispId id, std::span<Variant> args) { onBoundEvent(id, args); }};
 
-  // Children.
+  // Children, in their stored order.
   std::vector<std::shared_ptr<InetDownloader>> InetDownloader1;
+  std::shared_ptr<ProgressBar> prgDownload;
+  std::unique_ptr<TransferControl> Inet1;
+  std::unique_ptr<Label> lblMessage;
+  std::unique_ptr<ImagePort> Image1;
+  std::unique_ptr<ShapePort> Shape1;
+  std::unique_ptr<Label> lblDownload;
 };
 
 }  // namespace hv

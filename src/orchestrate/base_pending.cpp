@@ -15,24 +15,12 @@ Variant Base::LAUNCH(Text&) {
   pending(classInfo(), base_dispid::kLAUNCH);
 }
 
-Variant Base::LaunchInternal(Text&) {
-  pending(classInfo(), base_dispid::kLaunchInternal);
-}
-
 Text Base::getRemoteFile(Variant&) {
   pending(classInfo(), base_dispid::kGetRemoteFile);
 }
 
 Variant Base::INSTALL() {
   pending(classInfo(), base_dispid::kINSTALL);
-}
-
-std::int32_t Base::DownloadInternal(Text&, Text&) {
-  pending(classInfo(), base_dispid::kDownloadInternal);
-}
-
-std::int32_t Base::Download(Text&, Text&) {
-  pending(classInfo(), base_dispid::kDownload);
 }
 
 }  // namespace hv

@@ -8,9 +8,12 @@ namespace hv {
 
 ClassCatalog libraryCatalog(Platform& platform) {
   ClassCatalog catalog;
-  catalog.add(ClassFactory(inetDownloaderClass(),
-                           [&platform] { return std::make_shared<InetDownloader>(platform); }));
-  catalog.add(ClassFactory(baseClass(), [&platform] { return std::make_shared<Base>(platform); }));
+  catalog.add(ClassFactory(inetDownloaderClass(), [&platform](const CreationContext&) {
+    return std::make_shared<InetDownloader>(platform);
+  }));
+  catalog.add(ClassFactory(baseClass(), [&platform](const CreationContext& context) {
+    return std::make_shared<Base>(platform, context);
+  }));
   return catalog;
 }
 

@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "runtime/text.h"
 
 namespace hv {
+
+// The class the stored layouts name for a transfer control.
+inline constexpr std::string_view kTransferControlProgId = "InetCtlsObjects.Inet";
 
 // The states a transfer reports; every other state is progress the library ignores.
 enum TransferState : std::int16_t {

@@ -107,6 +107,12 @@ double roundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
+double divide(double dividend, double divisor) {
+  if (divisor == 0)
+    throw runtimeError(dividend == 0 ? runtime_error::kOverflow : runtime_error::kDivisionByZero);
+  return dividend / divisor;
+}
+
 std::int16_t toInt16(double value) {
   return toInteger<std::int16_t>(value);
 }

@@ -14,6 +14,10 @@ std::int16_t toInt16(double value);
 std::int32_t toInt32(double value);
 float toSingle(double value);
 
+// Floating division as the runtime's "/" does it: dividing by zero is error 11, and zero by
+// zero, which has no value, is an overflow (6).
+double divide(double dividend, double divisor);
+
 // Text to number: blanks around the number are allowed, then an optional sign, decimal digits
 // with an optional fraction and exponent. Anything else, the empty text included, is a type
 // mismatch (13); a number too large for a double is an overflow (6).

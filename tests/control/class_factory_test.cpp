@@ -15,7 +15,7 @@ TEST(ClassCatalog, ResolvesProgIdsAndClassIdentifiers) {
   EXPECT_EQ(catalog.resolve(u"HVDetector.Base").classInfo().name, "Base");
   EXPECT_EQ(catalog.resolve(u"hvdetector.inetdownloader").classInfo().name, "InetDownloader");
   EXPECT_EQ(catalog.resolve(u"{60246658-5626-449f-8701-66d278ad2eb2}").classInfo().name, "Base");
-  const auto instance = catalog.resolve(u"HVDetector.InetDownloader").createInstance();
+  const auto instance = catalog.resolve(u"HVDetector.InetDownloader").createInstance(fake.context);
   EXPECT_EQ(&instance->classInfo(), &catalog.factories().front().classInfo());
 }
 

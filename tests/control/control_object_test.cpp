@@ -39,7 +39,7 @@ class EventRaiser : public InetDownloader {
 
 TEST(InterfaceLookup, EveryIdentifierOfBasesDefaultInterfaceAnswersTheSameInterface) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   for (const char* id :
        {"{1715DE97-579C-46D9-8AF9-D4A0B934CD30}", "{980B1BB5-F017-4422-B432-8D99720B1515}",
         "{3D2E1BFB-007C-44DF-AE43-ED11084A918B}"}) {
@@ -66,7 +66,7 @@ TEST(InterfaceLookup, InetDownloaderAnswersOnlyItsOwnIdentifiersAndNoSafety) {
 
 TEST(ConnectionPoints, BaseAcceptsSinksUnderEveryEventIdentifier) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   for (const char* id :
        {"{A28959C2-D3C3-4521-A79A-17712D8DAB48}", "{1FC3E967-0ACC-40EE-8196-A2A6D47EC838}",
         "{98ADCF13-210F-429D-B39D-30FBF67FB57C}"}) {
@@ -122,7 +122,7 @@ TEST(ModuleState, EachThreadHasItsOwnCopy) {
     testing::FakePlatform fake;
     seenByOther = threadModuleState();
     EXPECT_EQ(threadModuleState().logLevel, 0);
-    Base base(fake.platform);
+    Base base(fake.platform, fake.context);
     EXPECT_EQ(threadModuleState().logLevel, -1);
   }).join();
   EXPECT_FALSE(seenByOther.started);
@@ -147,7 +147,7 @@ TEST(ModuleState, ModuleCanUnloadOnceNoInstanceAndNoLockRemains) {
   ASSERT_TRUE(module_lifetime::canUnloadNow());
   {
     testing::FakePlatform fake;
-    auto base = std::make_unique<Base>(fake.platform);
+    auto base = std::make_unique<Base>(fake.platform, fake.context);
     EXPECT_FALSE(module_lifetime::canUnloadNow());
     module_lifetime::lock();
     base.reset();
@@ -160,7 +160,7 @@ TEST(ModuleState, ModuleCanUnloadOnceNoInstanceAndNoLockRemains) {
 TEST(Creation, BaseCreatesItsIdleDownloaderBeforeItsInitialisation) {
   testing::FakePlatform fake;
   threadModuleState().logLevel = 2;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   ASSERT_EQ(base.inetDownloaders().size(), 1u);
   EXPECT_EQ(threadModuleState().logLevel, -1);
 }

@@ -20,7 +20,7 @@ constexpr Guid kNearIDispatch = Guid::of("{00020400-0000-0000-C000-000000000047}
 class ObjectSafetyTest : public ::testing::Test {
  protected:
   testing::FakePlatform fake;
-  Base base{fake.platform};
+  Base base{fake.platform, fake.context};
   ObjectSafety& safety = *queryObjectSafety(base);
 };
 
@@ -117,7 +117,7 @@ TEST_F(ObjectSafetyTest, NullOutputAddressesAreRefusedWithoutWritingEither) {
 TEST(ObjectSafety, AnswersFollowTheThreadFlagsNotTheRequests) {
   std::thread([] {
     testing::FakePlatform fake;
-    Base base(fake.platform);
+    Base base(fake.platform, fake.context);
     ObjectSafety& safety = *queryObjectSafety(base);
     threadModuleState().safeForScripting = kScriptFalse;
     threadModuleState().safeForInitialization = kScriptFalse;
@@ -136,7 +136,7 @@ TEST(ObjectSafety, AnswersFollowTheThreadFlagsNotTheRequests) {
 
 TEST(ObjectSafety, OnlyBaseOffersTheInterface) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   InetDownloader downloader(fake.platform);
   EXPECT_EQ(queryObjectSafety(base), static_cast<ObjectSafety*>(&base));
   EXPECT_EQ(queryObjectSafety(downloader), nullptr);

@@ -36,7 +36,7 @@ TEST_P(LogThreshold, FollowsTheRegistryOnceABaseHasBeenInitialised) {
     fake.registry.addKey(kHkeyLocalMachine, kDetectorKey);
   if (c.logging)
     configureLogging(fake, *c.logging);
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
 
   for (std::int16_t level = kLogDebug; level <= kLogSevere; ++level) {
     fake.eventLog.entries.clear();
@@ -63,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EventLogging, WritesTheMessageUnchangedAsOneInformationEntry) {
   testing::FakePlatform fake;
   configureLogging(fake, "debug");
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   const Text message = u"Saving to C:\\Temp\\a b%1.cvx \u00e9\u4e2d\r\nsecond";
   LogDebug(fake.platform, message);
   ASSERT_EQ(fake.eventLog.entries.size(), 1u);
@@ -88,10 +88,10 @@ TEST(EventLogging, ReadsTheRegistryAtMostOncePerBaseInitialisationAndOnlyWhenALi
   testing::FakePlatform fake;
   configureLogging(fake, "severe");
   {
-    Base base(fake.platform);
+    Base base(fake.platform, fake.context);
     EXPECT_EQ(fake.registry.opens(), 0);
   }
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   for (int i = 0; i < 3; ++i)
     LogDebug(fake.platform, u"dropped");
   EXPECT_EQ(fake.registry.opens(), 1);
@@ -102,14 +102,14 @@ TEST(EventLogging, ReadsTheRegistryAtMostOncePerBaseInitialisationAndOnlyWhenALi
 TEST(EventLogging, ARegistryChangeTakesEffectAtTheNextBaseOnTheThread) {
   testing::FakePlatform fake;
   configureLogging(fake, "debug");
-  Base first(fake.platform);
+  Base first(fake.platform, fake.context);
   LogDebug(fake.platform, u"one");
 
   configureLogging(fake, "severe");
   LogDebug(fake.platform, u"two");
   EXPECT_EQ(fake.eventLog.entries.size(), 2u);
 
-  Base second(fake.platform);
+  Base second(fake.platform, fake.context);
   EXPECT_EQ(threadModuleState().logLevel, kLogLevelUnread);
   LogDebug(fake.platform, u"three");
   EXPECT_EQ(fake.eventLog.entries.size(), 2u);
@@ -120,14 +120,14 @@ TEST(EventLogging, EachThreadKeepsItsOwnThreshold) {
   testing::FakePlatform fake;
   std::thread([&] {
     configureLogging(fake, "severe");
-    Base base(fake.platform);
+    Base base(fake.platform, fake.context);
     LogDebug(fake.platform, u"dropped on the first thread");
 
     std::thread([&] {
       EXPECT_EQ(threadModuleState().logLevel, 0);
       LogDebug(fake.platform, u"written before any Base here");
       configureLogging(fake, "debug");
-      Base other(fake.platform);
+      Base other(fake.platform, fake.context);
       LogDebug(fake.platform, u"written after reading debug");
     }).join();
 
@@ -143,7 +143,7 @@ TEST(EventLogging, EachThreadKeepsItsOwnThreshold) {
 TEST(EventLogging, AFailingSinkReachesTheWriterAsAScriptError) {
   testing::FakePlatform fake;
   configureLogging(fake, "debug");
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   fake.eventLog.failing = true;
   try {
     LogDebug(fake.platform, u"line");
@@ -157,7 +157,7 @@ TEST(EventLogging, AFailingSinkReachesTheWriterAsAScriptError) {
 TEST(EventLogging, ADroppedLineNeverTouchesTheSink) {
   testing::FakePlatform fake;
   configureLogging(fake, "info");
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   fake.eventLog.failing = true;
   EXPECT_NO_THROW(LogDebug(fake.platform, u"below the threshold"));
 }

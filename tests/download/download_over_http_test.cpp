@@ -15,6 +15,7 @@
 #include "runtime/text_encoding.h"
 #include "support/gzip_bytes.h"
 #include "support/loopback_http_server.h"
+#include "support/loopback_site.h"
 #include "support/recording_sink.h"
 #include "support/temp_dir.h"
 
@@ -30,48 +31,12 @@ namespace ids = inet_downloader_dispid;
 
 constexpr auto kLongestRun = std::chrono::seconds(20);
 
-// Tests cannot wait two minutes for a silent server: the transfer's own time-out is cut to one
-// second, whatever the engine asks for.
-class OneSecondTimeouts : public TransferFactoryPort {
- public:
-  explicit OneSecondTimeouts(TransferFactoryPort& real) : real_(real) {}
-  std::unique_ptr<TransferControl> createTransferControl() override {
-    return std::make_unique<Transfer>(real_.createTransferControl());
-  }
-
- private:
-  class Transfer : public TransferControl {
-   public:
-    explicit Transfer(std::unique_ptr<TransferControl> inner) : inner_(std::move(inner)) {}
-    void onStateChanged(StateHandler h) override { inner_->onStateChanged(std::move(h)); }
-    void Execute(TextView url) override { inner_->Execute(url); }
-    void Cancel() override { inner_->Cancel(); }
-    std::vector<std::uint8_t> GetChunk(std::int16_t s, std::int32_t t) override {
-      return inner_->GetChunk(s, t);
-    }
-    Text GetHeader(TextView name) override { return inner_->GetHeader(name); }
-    std::int32_t ResponseCode() override { return inner_->ResponseCode(); }
-    Text ResponseInfo() override { return inner_->ResponseInfo(); }
-    void RequestTimeout(std::int32_t) override { inner_->RequestTimeout(1); }
-
-   private:
-    std::unique_ptr<TransferControl> inner_;
-  };
-  TransferFactoryPort& real_;
-};
-
-class DownloadOverHttp : public ::testing::Test {
+class DownloadOverHttp : public ::testing::Test, protected LoopbackSite {
  protected:
   DownloadOverHttp() {
     threadModuleState().logLevel = 0;
     tempFolder.path = dir.slashed();
     downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)->advise(sink);
-  }
-
-  static HostOptions optionsFor(std::uint16_t port) {
-    HostOptions options;
-    options.connectTo = {"www.corvantis.example:80:127.0.0.1:" + std::to_string(port)};
-    return options;
   }
 
   // Starts the download of `path` on the site and runs the loop until the outcome, then a few
@@ -88,15 +53,7 @@ class DownloadOverHttp : public ::testing::Test {
 
   std::string saved() { return readFile(dir / toUtf8(downloader.RemoteFileToDownload().toText())); }
 
-  LoopbackHttpServer server;
   TempDir dir;
-  HostNetwork network{optionsFor(server.port())};
-  OneSecondTimeouts transfers{network.transfers};
-  FakeRegistry registry;
-  FakeEventLog eventLog;
-  FakeTempFolder tempFolder;
-  FakeClock clock;
-  Platform platform{registry, eventLog, tempFolder, clock, network.loop, transfers, network.files};
   InetDownloader downloader{platform};
   std::shared_ptr<RecordingSink> sink = std::make_shared<RecordingSink>();
 };
@@ -294,12 +251,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadOverHttp, RefusedConnectionIsOneError) {
-  std::uint16_t closedPort;
-  {
-    LoopbackHttpServer gone;
-    closedPort = gone.port();
-  }
-  HostNetwork elsewhere{optionsFor(closedPort)};
+  HostNetwork elsewhere{optionsFor(portNobodyListensOn())};
   Platform refused{registry,       eventLog, tempFolder, clock, elsewhere.loop, elsewhere.transfers,
                    elsewhere.files};
   InetDownloader lonely(refused);

@@ -7,6 +7,8 @@
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
 #include "fakes/fake_transfer.h"
+#include "fakes/fake_ui_site.h"
+#include "orchestrate/library_catalog.h"
 #include "platform/platform.h"
 #include "runtime/ansi_code_page.h"
 
@@ -25,6 +27,10 @@ struct FakePlatform {
   FakeTransferFactory transfers;
   FakeFileService files;
   Platform platform{registry, eventLog, tempFolder, clock, messagePump, transfers, files};
+  // What a page gives the controls it creates: the module's classes and a recording UI site.
+  FakeUiSite ui;
+  ClassCatalog classes = libraryCatalog(platform);
+  CreationContext context{classes, ui};
 };
 
 }  // namespace hv::testing

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/transfer_control_port.h"
 #include "runtime/script_error.h"
+#include "support/forwarding_transfer.h"
 
 namespace hv::testing {
 
@@ -21,6 +23,7 @@ class FakeTransfer : public TransferControl {
       throw ScriptError(35750, u"Inet", u"Unable to execute the request");
     executed.emplace_back(url);
     position_ = 0;
+    cancelled = false;
   }
 
   void Cancel() override {
@@ -48,8 +51,19 @@ class FakeTransfer : public TransferControl {
   Text ResponseInfo() override { return responseInfo; }
   void RequestTimeout(std::int32_t seconds) override { timeoutSeconds = seconds; }
 
-  // What the transfer would report through the message loop.
-  void deliver(std::int16_t state) { handler_(state); }
+  // What the transfer would report through the message loop; nothing once its owner let it go.
+  // The handler runs from a copy, as the owner may let the transfer go from inside it.
+  void deliver(std::int16_t state) {
+    const StateHandler handler = handler_;
+    if (handler)
+      handler(state);
+  }
+
+  // The owner let go of the transfer: its handler goes with it.
+  void release() {
+    released = true;
+    handler_ = nullptr;
+  }
 
   void respond(const std::string& bytes, const Text& contentLength) {
     body.assign(bytes.begin(), bytes.end());
@@ -64,6 +78,7 @@ class FakeTransfer : public TransferControl {
   std::int32_t timeoutSeconds = 0;
   bool refuseExecute = false;
   bool cancelled = false;
+  bool released = false;
   int cancels = 0;
   std::vector<Text> executed;
   std::vector<std::int16_t> chunkSizes;
@@ -73,18 +88,30 @@ class FakeTransfer : public TransferControl {
   std::size_t position_ = 0;
 };
 
-// Keeps a view of every transfer it hands out; the downloaders own them.
+// Hands out handles to transfers it keeps itself, so that a test can still look at a transfer
+// after its owner has let it go (`released`).
 class FakeTransferFactory : public TransferFactoryPort {
  public:
   std::unique_ptr<TransferControl> createTransferControl() override {
-    auto transfer = std::make_unique<FakeTransfer>();
-    created.push_back(transfer.get());
-    return transfer;
+    owned_.push_back(std::make_unique<FakeTransfer>());
+    created.push_back(owned_.back().get());
+    return std::make_unique<Handle>(*owned_.back());
   }
 
   FakeTransfer& last() { return *created.back(); }
 
   std::vector<FakeTransfer*> created;
+
+ private:
+  class Handle : public ForwardingTransfer {
+   public:
+    explicit Handle(FakeTransfer& transfer) : ForwardingTransfer(transfer), t_(transfer) {}
+    ~Handle() override { t_.release(); }
+
+   private:
+    FakeTransfer& t_;
+  };
+  std::vector<std::unique_ptr<FakeTransfer>> owned_;
 };
 
 }  // namespace hv::testing

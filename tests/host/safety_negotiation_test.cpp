@@ -26,7 +26,7 @@ std::string refusalOf(ControlObject& control) {
 
 TEST(SafetyNegotiation, BaseAgreesAndKeepsItsAnswers) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   EXPECT_NO_THROW(negotiateSafety(base));
   EXPECT_NO_THROW(negotiateSafety(base));
 
@@ -60,7 +60,7 @@ TEST(SafetyNegotiation, RefusesAControlWithoutTheSafetyInterface) {
 TEST(SafetyNegotiation, RefusesAControlThatDeclinesEitherUse) {
   std::thread([] {
     testing::FakePlatform fake;
-    Base base(fake.platform);
+    Base base(fake.platform, fake.context);
     auto& state = threadModuleState();
 
     state.safeForInitialization = kScriptFalse;

@@ -41,7 +41,7 @@ TEST_P(DetectionPropertyTest, AnswersFromTheRegistryAsAScriptBoolean) {
   const auto& c = GetParam();
   testing::FakePlatform fake;
   c.store(fake.registry);
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   EXPECT_EQ(readProperty(base, c.property), Variant::boolean(c.expected));
   EXPECT_EQ(fake.registry.openHandles(), 0u);
 }
@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DetectionPropertyTest, ::testing::ValuesIn(kDete
 
 TEST(BaseDetection, EveryReadSeesTheCurrentRegistryAndRecordsTheFolderFound) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   EXPECT_EQ(readProperty(base, u"HasParticipantHalverine"), Variant::boolean(false));
   EXPECT_EQ(base.participantInstallDirectory(), u"");
 
@@ -135,7 +135,7 @@ TEST(BaseDetection, EveryReadSeesTheCurrentRegistryAndRecordsTheFolderFound) {
 
 TEST(BaseDetection, PropertiesCannotBeWritten) {
   testing::FakePlatform fake;
-  Base base(fake.platform);
+  Base base(fake.platform, fake.context);
   for (TextView name : {u"HasCvxMime", u"HasCvtMime", u"HasParticipantHalverine",
                         u"HasSupervisorHV", u"HasIEAutoOpen"}) {
     std::vector<Variant> args{Variant::boolean(true)};

@@ -19,7 +19,7 @@ class DownloadLocation : public ::testing::Test {
   }
 
   testing::FakePlatform fake;
-  Base base{fake.platform};
+  Base base{fake.platform, fake.context};
 };
 
 TEST_F(DownloadLocation, StartsAtTheDefaultInstallerUrl) {

@@ -28,7 +28,7 @@ HRESULT STDMETHODCALLTYPE ComClassFactory::CreateInstance(IUnknown* outer, REFII
     return CLASS_E_NOAGGREGATION;
   IUnknown* instance = nullptr;
   try {
-    instance = wrapControl(factory_.createInstance());
+    instance = wrapControl(factory_.createInstance(context_));
   } catch (const ScriptError& error) {
     reportScriptError(error, nullptr);
     return scodeOf(error);

@@ -10,7 +10,10 @@ namespace hv {
 // keep the module loaded, LockServer does.
 class ComClassFactory : public IClassFactory {
  public:
-  explicit ComClassFactory(const ClassFactory& factory) : factory_(factory) {}
+  // Instances are made with `context`: the module's own classes for their children, and a UI
+  // site of their own.
+  ComClassFactory(const ClassFactory& factory, const CreationContext& context)
+      : factory_(factory), context_(context) {}
 
   const ClassInfo& classInfo() const { return factory_.classInfo(); }
   virtual ~ComClassFactory() = default;
@@ -24,6 +27,7 @@ class ComClassFactory : public IClassFactory {
 
  private:
   const ClassFactory& factory_;
+  const CreationContext& context_;
 };
 
 }  // namespace hv

@@ -22,6 +22,13 @@ const ClassCatalog& catalog() {
   return classes;
 }
 
+// Children come from the module's own classes. The controls draw nothing on Windows yet, so
+// every instance shares the site that shows nothing.
+const CreationContext& creationContext() {
+  static const CreationContext context{catalog(), nullUiSite()};
+  return context;
+}
+
 std::vector<RegistrationKey> moduleRegistration() {
   const std::wstring path = modulePath();
   return registrationEntries(textOf(path.c_str(), path.size()), sizeof(void*) == 8);
@@ -44,7 +51,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
     static std::vector<hv::ComClassFactory> factories = [] {
       std::vector<hv::ComClassFactory> made;
       for (const auto& factory : hv::catalog().factories())
-        made.emplace_back(factory);
+        made.emplace_back(factory, creationContext());
       return made;
     }();
     const hv::Guid wanted = hv::fromGuid(clsid);
