@@ -8,6 +8,7 @@
 
 #include "support/gzip_bytes.h"
 #include "support/host_run.h"
+#include "support/lazy_case.h"
 #include "support/loopback_http_server.h"
 #include "support/peak_memory.h"
 #include "support/scoped_environment.h"
@@ -34,11 +35,7 @@ struct Hostile {
   std::optional<std::string> saved;  // the one file left in the temporary folder, if any
 };
 
-void PrintTo(const Hostile& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class FetchFromHostileServer : public ::testing::TestWithParam<Hostile> {
+class FetchFromHostileServer : public ::testing::TestWithParam<LazyCase<Hostile>> {
  protected:
   std::vector<std::string> filesLeft() const {
     std::vector<std::string> files;
@@ -53,7 +50,7 @@ class FetchFromHostileServer : public ::testing::TestWithParam<Hostile> {
 };
 
 TEST_P(FetchFromHostileServer, SucceedsOnlyWithTheWholeBody) {
-  const Hostile& c = GetParam();
+  const Hostile c = GetParam().make();
   server.route("/doc/a.cvx", c.reply);
   const PeakMemoryWatch memory;
   const HostRun run = runHostWith(
@@ -79,23 +76,42 @@ TEST_P(FetchFromHostileServer, SucceedsOnlyWithTheWholeBody) {
 INSTANTIATE_TEST_SUITE_P(
     Http, FetchFromHostileServer,
     ::testing::Values(
-        Hostile{"ConflictingLengths",
-                replyWithHeaders("Content-Length: 5\r\nContent-Length: 100\r\n", "1234567"), 1,
-                "error -20000015: 8 Conflicting Content-Length values", std::nullopt},
-        Hostile{"MalformedChunkAfterAGoodOne",
-                replyWithHeaders("Transfer-Encoding: chunked\r\nContent-Length: 4096\r\n",
-                                 chunks(patternBytes(4096), 4096) + "zz\r\n"),
-                1, "error -20000015: 56 Illegal or missing hexadecimal sequence",
-                patternBytes(4096)},
-        Hostile{"TransferEncodedBomb",
-                replyWithHeaders("Transfer-Encoding: gzip\r\nContent-Length: 268435456\r\n",
-                                 expandingGzip()),
-                1, "error -20000015: 61 Unsupported Transfer-Encoding: gzip", std::nullopt},
-        Hostile{"ContentEncodedBombIsSavedAsServed",
-                replyWithHeaders("Content-Encoding: gzip\r\nContent-Length: " +
-                                     std::to_string(expandingGzip().size()) + "\r\n",
-                                 expandingGzip()),
-                0, "/a", expandingGzip()}),
+        LazyCase<Hostile>{
+            "ConflictingLengths",
+            [] {
+              return Hostile{
+                  "ConflictingLengths",
+                  replyWithHeaders("Content-Length: 5\r\nContent-Length: 100\r\n", "1234567"), 1,
+                  "error -20000015: 8 Conflicting Content-Length values", std::nullopt};
+            }},
+        LazyCase<Hostile>{"MalformedChunkAfterAGoodOne",
+                          [] {
+                            return Hostile{
+                                "MalformedChunkAfterAGoodOne",
+                                replyWithHeaders(
+                                    "Transfer-Encoding: chunked\r\nContent-Length: 4096\r\n",
+                                    chunks(patternBytes(4096), 4096) + "zz\r\n"),
+                                1, "error -20000015: 56 Illegal or missing hexadecimal sequence",
+                                patternBytes(4096)};
+                          }},
+        LazyCase<Hostile>{
+            "TransferEncodedBomb",
+            [] {
+              return Hostile{
+                  "TransferEncodedBomb",
+                  replyWithHeaders("Transfer-Encoding: gzip\r\nContent-Length: 268435456\r\n",
+                                   expandingGzip()),
+                  1, "error -20000015: 61 Unsupported Transfer-Encoding: gzip", std::nullopt};
+            }},
+        LazyCase<Hostile>{"ContentEncodedBombIsSavedAsServed",
+                          [] {
+                            return Hostile{"ContentEncodedBombIsSavedAsServed",
+                                           replyWithHeaders(
+                                               "Content-Encoding: gzip\r\nContent-Length: " +
+                                                   std::to_string(expandingGzip().size()) + "\r\n",
+                                               expandingGzip()),
+                                           0, "/a", expandingGzip()};
+                          }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 #include "support/gzip_bytes.h"
+#include "support/lazy_case.h"
 #include "support/loopback_http_server.h"
 #include "support/peak_memory.h"
 #include "support/self_signed_tls_server.h"
@@ -198,22 +199,20 @@ struct Flood {
   std::string saved;  // what the reader gets, when the response is taken
 };
 
-void PrintTo(const Flood& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class Floods : public CurlTransferTest, public ::testing::WithParamInterface<Flood> {};
+class Floods : public CurlTransferTest,
+               public ::testing::WithParamInterface<testing::LazyCase<Flood>> {};
 
 // Whatever the server sends while the reader lags, memory stays within the body buffer and the
 // bytes are the ones served.
 TEST_P(Floods, KeepMemoryBounded) {
-  server.route("/a", GetParam().reply);
+  const Flood flood = GetParam().make();
+  server.route("/a", flood.reply);
   const PeakMemoryWatch memory;
   execute("/a");
   ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
   lagBehind();
-  EXPECT_NO_THROW(EXPECT_TRUE(bodyMatches(GetParam().saved)) << "not the bytes served");
-  EXPECT_EQ(states, std::vector<std::int16_t>{GetParam().state});
+  EXPECT_NO_THROW(EXPECT_TRUE(bodyMatches(flood.saved)) << "not the bytes served");
+  EXPECT_EQ(states, std::vector<std::int16_t>{flood.state});
   if (PeakMemoryWatch::meaningful()) {
     EXPECT_LT(memory.riseBytes(), kMemoryBound);
   }
@@ -230,11 +229,21 @@ const std::string& expandingGzip() {
 
 INSTANTIATE_TEST_SUITE_P(
     Http, Floods,
-    ::testing::Values(asServed("LargeBody", "", patternBytes(48 << 20)),
-                      asServed("ContentEncodedBomb", "Content-Encoding: gzip\r\n", expandingGzip()),
-                      Flood{"TransferEncodedBomb",
-                            replyWithHeaders("Transfer-Encoding: gzip\r\n", expandingGzip()),
-                            kTransferFailed, ""}),
+    ::testing::Values(
+        testing::LazyCase<Flood>{"LargeBody",
+                                 [] { return asServed("LargeBody", "", patternBytes(48 << 20)); }},
+        testing::LazyCase<Flood>{"ContentEncodedBomb",
+                                 [] {
+                                   return asServed("ContentEncodedBomb",
+                                                   "Content-Encoding: gzip\r\n", expandingGzip());
+                                 }},
+        testing::LazyCase<Flood>{"TransferEncodedBomb",
+                                 [] {
+                                   return Flood{"TransferEncodedBomb",
+                                                replyWithHeaders("Transfer-Encoding: gzip\r\n",
+                                                                 expandingGzip()),
+                                                kTransferFailed, ""};
+                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
