@@ -51,9 +51,9 @@ TEST(NumericConversion, TextToInt32) {
                                       {u"12abc", 13},     {u"1 2", 13},        {u"0x10", 13},
                                       {u"+", 13},         {u"1e", 13},         {u"nan", 13},
                                       {u"3000000000", 6}, {u"-2147483649", 6}, {u"1e999", 6}};
-  for (const auto& [text, number] : bad) {
-    EXPECT_EQ(errorNumberOf([&] { textToInt32(text); }), number)
-        << std::string(text.begin(), text.end());
+  for (const auto& c : bad) {
+    EXPECT_EQ(errorNumberOf([&] { textToInt32(c.first); }), c.second)
+        << std::string(c.first.begin(), c.first.end());
   }
   EXPECT_EQ(textToInt32(u"1e-999"), 0);
 }
