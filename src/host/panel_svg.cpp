@@ -1,7 +1,6 @@
 #include "host/panel_svg.h"
 
 #include <cstdio>
-#include <ranges>
 #include <stdexcept>
 
 #include "control/banner_picture.h"
@@ -156,9 +155,9 @@ std::string panelSvg(const UserControlLayout& layout, float barValue) {
       "  <rect id=\"" + xmlEscaped(layout.className) + "\" width=\"" + width + "\" height=\"" +
       height + "\" fill=\"" + cssColor(layout.backColor) + "\"/>\n";
   // Earlier children lie above later ones, so the last is painted first.
-  for (const auto& child : layout.children | std::views::reverse) {
-    if (child.visibleAtRunTime)
-      svg += childPicture(child, barValue);
+  for (auto child = layout.children.rbegin(); child != layout.children.rend(); ++child) {
+    if (child->visibleAtRunTime)
+      svg += childPicture(*child, barValue);
   }
   return svg + "</svg>\n";
 }
