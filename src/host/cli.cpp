@@ -22,6 +22,9 @@ constexpr Command kCommands[] = {
      fetchCommand},
     {"download", "URL", "download URL through a page's Base, its panel live, and print the file",
      downloadCommand},
+    {"panel", "--svg FILE [--value N]",
+     "draw Base's panel to scale as SVG, its bar at N (0 to 100, default 0); - is stdout",
+     panelCommand},
 };
 
 // Options taking a value are written "--name VALUE" or "--name=VALUE". `apply` throws

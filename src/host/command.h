@@ -33,5 +33,6 @@ int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
 int downloadCommand(CommandContext& context);
+int panelCommand(CommandContext& context);
 
 }  // namespace hv
