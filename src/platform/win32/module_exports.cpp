@@ -51,7 +51,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
     static std::vector<hv::ComClassFactory> factories = [] {
       std::vector<hv::ComClassFactory> made;
       for (const auto& factory : hv::catalog().factories())
-        made.emplace_back(factory, creationContext());
+        made.emplace_back(factory, hv::creationContext());
       return made;
     }();
     const hv::Guid wanted = hv::fromGuid(clsid);
