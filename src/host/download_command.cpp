@@ -17,6 +17,7 @@
 #include "host/terminal_panel.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
+#include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -77,7 +78,7 @@ int downloadCommand(CommandContext& context) {
   negotiateSafety(*object);
   auto& base = static_cast<Base&>(*object);
 
-  std::array<Variant, 2> args{Variant(fromUtf8(context.args[0])), Variant(Text())};
+  std::array<Variant, 2> args{Variant(fromAnsi(context.args[0], kPosixCodePage)), Variant(Text())};
   try {
     invokeByName(base, u"DownloadInternal", MemberKind::Method, args);
   } catch (const ScriptError& e) {
@@ -91,7 +92,8 @@ int downloadCommand(CommandContext& context) {
   panel.flush();
   if (outcome->failed)
     return reportError(context, outcome->number, outcome->description);
-  context.out << toUtf8(GetTempFolder(platform.tempFolder) + worker.RemoteFileToDownload().toText())
+  context.out << toAnsi(GetTempFolder(platform.tempFolder) + worker.RemoteFileToDownload().toText(),
+                        kPosixCodePage)
               << "\n";
   return 0;
 }
