@@ -75,9 +75,11 @@ Variant invoke(ControlObject& object, DispId id, MemberKind kind, std::span<Vari
 
   // The member works on values of its declared types; by-reference parameters go back to the
   // caller's variables afterwards, also when the member fails, as they would had it aliased them.
-  const auto writeBack = [&] {
+  // A failed member never changes the type of a caller's variable, though: only a variable that
+  // already held the declared type sees what the member did to it.
+  const auto writeBack = [&](bool failed) {
     for (unsigned i = 0; i < args.size(); ++i) {
-      if (member.params[i].byRef)
+      if (member.params[i].byRef && (!failed || args[i].type() == coerced[i].type()))
         args[i] = std::move(coerced[i]);
     }
   };
@@ -85,10 +87,10 @@ Variant invoke(ControlObject& object, DispId id, MemberKind kind, std::span<Vari
   try {
     result = object.invokeMember(member, coerced);
   } catch (...) {
-    writeBack();
+    writeBack(true);
     throw;
   }
-  writeBack();
+  writeBack(false);
   return result;
 }
 

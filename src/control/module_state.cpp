@@ -6,6 +6,7 @@ namespace hv {
 namespace {
 
 std::atomic<long> liveObjects{0};
+std::atomic<long> heldFactories{0};
 std::atomic<long> serverLocks{0};
 
 }  // namespace
@@ -31,14 +32,23 @@ void objectCreated() {
 void objectDestroyed() {
   --liveObjects;
 }
+void factoryHeld() {
+  ++heldFactories;
+}
+void factoryReleased() {
+  --heldFactories;
+}
 void lock() {
   ++serverLocks;
 }
 void unlock() {
-  --serverLocks;
+  // A negative count would let one later lock leave the module unloadable while it is locked.
+  long locks = serverLocks.load();
+  while (locks > 0 && !serverLocks.compare_exchange_weak(locks, locks - 1)) {
+  }
 }
 bool canUnloadNow() {
-  return liveObjects == 0 && serverLocks == 0;
+  return liveObjects == 0 && heldFactories == 0 && serverLocks == 0;
 }
 }  // namespace module_lifetime
 

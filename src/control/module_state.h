@@ -23,11 +23,15 @@ ThreadModuleState& threadModuleState();
 // The library's start-up routine: runs once per thread, before the first object on it.
 void runStartupRoutineOnce();
 
-// Process-wide counts behind "can unload": live objects and class-factory locks.
+// Process-wide counts behind "can unload": live objects, class factories a client holds, and
+// class-factory locks.
 namespace module_lifetime {
 void objectCreated();
 void objectDestroyed();
+void factoryHeld();
+void factoryReleased();
 void lock();
+// An unlock without a lock before it is ignored: the count never goes below zero.
 void unlock();
 bool canUnloadNow();
 }  // namespace module_lifetime

@@ -43,14 +43,10 @@ TransferControl& InetDownloader::transfer() {
   return *Inet1;
 }
 
+// A control released with its file open would keep the number and the handle for the rest of
+// the process: termination lets go of both, as a cancel does.
 void InetDownloader::UserControl_Terminate() {
-  if (!Inet1)
-    return;
-  try {
-    Inet1->Cancel();
-  } catch (const ScriptError&) {
-    // Nobody is left to tell: the control is going away.
-  }
+  Cancel();
 }
 
 Variant InetDownloader::invokeMember(const MemberInfo& member, std::span<Variant> args) {

@@ -18,6 +18,11 @@ constexpr double kOneSecond = 1000;
 }  // namespace
 
 void InetDownloader::OpenFile() {
+  // Opening again would otherwise leave the first handle open with nobody holding its number.
+  if (fileNumber != 0) {
+    platform_.files.close(fileNumber);
+    fileNumber = 0;
+  }
   fileNumber = platform_.files.freeFileNumber();
   localFolder = GetTempFolder(platform_.tempFolder);
   const Variant parts = hv::getFileNameParts(fileName);

@@ -157,6 +157,25 @@ TEST(ModuleState, ModuleCanUnloadOnceNoInstanceAndNoLockRemains) {
   EXPECT_TRUE(module_lifetime::canUnloadNow());
 }
 
+TEST(ModuleState, AHeldClassFactoryKeepsTheModuleLoaded) {
+  ASSERT_TRUE(module_lifetime::canUnloadNow());
+  module_lifetime::factoryHeld();
+  EXPECT_FALSE(module_lifetime::canUnloadNow());
+  module_lifetime::factoryReleased();
+  EXPECT_TRUE(module_lifetime::canUnloadNow());
+}
+
+TEST(ModuleState, UnlocksWithoutLocksCannotCancelALaterLock) {
+  ASSERT_TRUE(module_lifetime::canUnloadNow());
+  module_lifetime::unlock();
+  module_lifetime::unlock();
+  EXPECT_TRUE(module_lifetime::canUnloadNow());
+  module_lifetime::lock();
+  EXPECT_FALSE(module_lifetime::canUnloadNow()) << "a lock after stray unlocks still holds";
+  module_lifetime::unlock();
+  EXPECT_TRUE(module_lifetime::canUnloadNow());
+}
+
 TEST(Creation, BaseCreatesItsIdleDownloaderBeforeItsInitialisation) {
   testing::FakePlatform fake;
   threadModuleState().logLevel = 2;

@@ -103,6 +103,13 @@ TEST(Dispatch, ByReferenceArgumentsAreWrittenBackAlsoWhenTheMemberFails) {
   EXPECT_EQ(args[0], Variant(u"assigned"));
 }
 
+TEST(Dispatch, AFailedMemberLeavesAVariableOfAnotherTypeAsItWas) {
+  Probe probe;
+  std::vector<Variant> args{Variant(37623.5)};
+  EXPECT_THROW(invoke(probe, 4, MemberKind::Method, args), ScriptError);
+  EXPECT_EQ(args[0], Variant(37623.5));
+}
+
 TEST(Dispatch, ArgumentsAreCoercedToTheDeclaredTypes) {
   Probe probe;
   std::vector<Variant> args{Variant(std::int32_t{12}), Variant(u" 3 ")};

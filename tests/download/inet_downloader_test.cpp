@@ -368,6 +368,30 @@ TEST_F(InetDownloaderTest, CancelIsSafeAtAnyTimeAndTwice) {
   EXPECT_THAT(sink->events, IsEmpty());
 }
 
+TEST_F(InetDownloaderTest, ReleasingAControlWithItsFileOpenClosesTheFile) {
+  {
+    InetDownloader released(fake.platform);
+    Text url = kUrl, dest;
+    released.Download(url, dest);
+    released.OpenFile();
+    ASSERT_EQ(fake.files.openCount(), 1u);
+  }
+  EXPECT_EQ(fake.files.openCount(), 0u);
+  EXPECT_EQ(fake.transfers.last().cancels, 1);
+}
+
+TEST_F(InetDownloaderTest, SecondOpenFileClosesTheFirstAndStampsTheNameAgain) {
+  download();
+  downloader.OpenFile();
+  downloader.OpenFile();
+  EXPECT_EQ(fake.files.openCount(), 1u);
+  EXPECT_THAT(fake.files.opened,
+              ElementsAre(Text(u"/tmp/") + kLocalName,
+                          Text(u"/tmp/report63921449486000") + u"63921449486000.cvx"));
+  downloader.Cancel();
+  EXPECT_EQ(fake.files.openCount(), 0u);
+}
+
 TEST_F(InetDownloaderTest, CreationSetsTheTwoMinuteTimeOut) {
   EXPECT_EQ(inet().timeoutSeconds, 120);
 }

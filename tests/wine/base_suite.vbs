@@ -147,11 +147,22 @@ Err.Clear
 ' ---- by-reference arguments --------------------------------------------------------------
 ' A variable passed to a by-reference text parameter comes back holding the text the member
 ' worked on, whatever it held before.
-Dim number, text
+Dim number, text, url
+number = 7.5
+downloader.getFileNameParts number
+CheckEqual "a number's text splits at its dot", Err.Number, 0
+Err.Clear
+CheckEqual "a number passed to a text parameter comes back as text", number, "7.5"
+' A member that fails never changes the type of the caller's variable: "7" has no dot.
 number = 7
 downloader.getFileNameParts number
+CheckErrorNumber "a text without a dot", 5
+CheckEqual "a failed member leaves a number a number", VarType(number), vbInteger
+Dim day
+day = Now
+base.LAUNCH day
 Err.Clear
-CheckEqual "a number passed to a text parameter comes back as text", number, "7"
+CheckEqual "a failed LAUNCH leaves a date a date", VarType(day), vbDate
 text = "report.cvx"
 downloader.getFileNameParts text
 Check "a text variable is accepted by a text-by-reference parameter", Err.Number <> kTypeMismatch
@@ -163,8 +174,44 @@ If Not NotBuilt() Then CheckEqual "fileType takes a 16-bit integer", Err.Number,
 Err.Clear
 CheckEqual "fileType leaves the caller's integer as it was", number, 3
 
+' Dates and currency reach a text parameter as the system writes them, not as numbers: a
+' currency of 18 digits keeps every one, which a double would round to 15.
+Dim money, parts
+money = CCur("92233720368547.5807")
+text = CStr(money)
+parts = downloader.getFileNameParts(money)
+CheckEqual "a currency of 18 digits splits at its dot", Err.Number, 0
+Err.Clear
+If IsArray(parts) Then
+  CheckEqual "a currency of 18 digits keeps them all", parts(0) & "." & parts(1), text
+End If
+day = DateSerial(2003, 1, 3) + TimeSerial(12, 0, 0)
+text = CStr(day)
+parts = Empty
+parts = downloader.getFileNameParts(day)
+If InStr(text, ".") = 0 Then
+  CheckErrorNumber "a date's text has no dot to split at", 5
+Else
+  CheckEqual "a date's text as the system writes it", parts(0) & "." & parts(1), text
+  Err.Clear
+End If
+
+' ---- arguments a page builds to exhaust the stack ---------------------------------------
+Dim deep, level
+deep = "x"
+For level = 1 To 4100
+  deep = Array(deep)
+Next
+base.DownloadLocation = deep
+CheckErrorNumber "4100 nested arrays for a text", kTypeMismatch
+url = deep
+base.getRemoteFile url
+CheckErrorNumber "4100 nested arrays for any value", kTypeMismatch
+deep = Empty
+url = Empty
+
 ' ---- the library's own errors ------------------------------------------------------------
-Dim url, name
+Dim name
 url = "ab/cd"
 name = base.getRemoteFile(url)
 If Not NotBuilt() Then CheckEqual "getRemoteFile of ab/cd", name, "cd"

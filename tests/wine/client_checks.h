@@ -64,5 +64,8 @@ void checkTypeLibrary(Checks& checks);
 void checkRegistration(Checks& checks, const std::wstring& modulePath);
 void checkPorts(Checks& checks);
 void checkResources(Checks& checks, const std::wstring& modulePath);
+void checkHostileCalls(Checks& checks);
+void checkArguments(Checks& checks);
+void checkLifetimes(Checks& checks);
 
 }  // namespace hv::client

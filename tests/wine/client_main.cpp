@@ -45,6 +45,9 @@ int wmain(int argc, wchar_t** argv) {
   checkObjectSafety(checks);
   checkInterfaces(checks);
   checkDispatch(checks);
+  checkArguments(checks);
+  checkHostileCalls(checks);
+  checkLifetimes(checks);
   checkTypeLibrary(checks);
   checkPorts(checks);
   checkResources(checks, argv[1]);

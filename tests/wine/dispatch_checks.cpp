@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "client_calls.h"
 #include "client_checks.h"
 #include "hvdetector_interfaces.h"
 
@@ -43,63 +44,31 @@ void checkDispatchIds(Checks& checks, IDispatch* object, const std::vector<Named
                DISP_E_UNKNOWNNAME);
 }
 
-struct Call {
-  HRESULT hr;
-  VARIANT result;
-  EXCEPINFO exception;
-  UINT argumentError;
-};
-
-Call invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args) {
-  Call call{};
-  VariantInit(&call.result);
-  call.argumentError = 99;
-  DISPID put = DISPID_PROPERTYPUT;
-  DISPPARAMS params{args.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
-                    static_cast<UINT>(args.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
-  call.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &call.result,
-                           &call.exception, &call.argumentError);
-  return call;
-}
-
-void release(Call& call) {
-  VariantClear(&call.result);
-  SysFreeString(call.exception.bstrSource);
-  SysFreeString(call.exception.bstrDescription);
-  SysFreeString(call.exception.bstrHelpFile);
-}
-
-VARIANT text(const wchar_t* value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BSTR;
-  V_BSTR(&v) = SysAllocString(value);
-  return v;
-}
-
-VARIANT reference(VARIANT* target) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&v) = target;
-  return v;
-}
-
 void checkByReference(Checks& checks, IDispatch* downloader) {
   constexpr DISPID kGetFileNameParts = 0x6003000A;
   // A script's variable holding a number, passed to a text parameter by reference, comes back
   // holding the text the member worked on.
   VARIANT variable;
   VariantInit(&variable);
-  V_VT(&variable) = VT_I4;
-  V_I4(&variable) = 42;
-  Call call = invoke(downloader, kGetFileNameParts, DISPATCH_METHOD, {reference(&variable)});
-  checks.check("a variable passed to a text parameter is accepted", call.hr != DISP_E_TYPEMISMATCH);
+  V_VT(&variable) = VT_R8;
+  V_R8(&variable) = 42.5;
+  Call call = invoke(downloader, kGetFileNameParts, DISPATCH_METHOD, {referenceTo(&variable)});
+  checks.equal("a variable passed to a text parameter is accepted", call.hr, S_OK);
   checks.equal("the variable comes back as text", V_VT(&variable), VARTYPE{VT_BSTR});
   checks.equal("the variable holds the text",
                V_VT(&variable) == VT_BSTR ? bstrText(V_BSTR(&variable)) : std::wstring(),
-               std::wstring(L"42"));
+               std::wstring(L"42.5"));
   VariantClear(&variable);
+  release(call);
+
+  // The member fails on the text "42" (it has no dot): the caller's number stays a number.
+  VariantInit(&variable);
+  V_VT(&variable) = VT_I4;
+  V_I4(&variable) = 42;
+  call = invoke(downloader, kGetFileNameParts, DISPATCH_METHOD, {referenceTo(&variable)});
+  checks.equal("the member fails on a text without a dot", call.hr, DISP_E_EXCEPTION);
+  checks.equal("a failed member leaves the variable's type", V_VT(&variable), VARTYPE{VT_I4});
+  checks.equal("a failed member leaves the variable's value", V_I4(&variable), 42L);
   release(call);
 
   // A text variable passed by reference as the parameter's own type.
@@ -132,8 +101,8 @@ void checkByReference(Checks& checks, IDispatch* downloader) {
 // the same in the thread's error object.
 void checkScriptError(Checks& checks, IDispatch* base) {
   constexpr DISPID kGetRemoteFile = 0x60030012;
-  VARIANT url = text(L"a/cd");
-  Call call = invoke(base, kGetRemoteFile, DISPATCH_METHOD, {reference(&url)});
+  VARIANT url = textVariant(L"a/cd");
+  Call call = invoke(base, kGetRemoteFile, DISPATCH_METHOD, {referenceTo(&url)});
   checks.equal("a failing member reports an exception", call.hr, DISP_E_EXCEPTION);
   const bool built = call.exception.scode != kNotBuilt;
   const HRESULT scode = built ? static_cast<HRESULT>(-200001) : kNotBuilt;
@@ -162,7 +131,7 @@ void checkScriptError(Checks& checks, IDispatch* base) {
   base->QueryInterface(guidOf("{1715DE97-579C-46D9-8AF9-D4A0B934CD30}"),
                        reinterpret_cast<void**>(&dual));
   if (dual) {
-    VARIANT argument = text(L"a/cd");
+    VARIANT argument = textVariant(L"a/cd");
     BSTR result = nullptr;
     checks.equal("the dual interface returns the error's number",
                  dual->getRemoteFile(&argument, &result), scode);

@@ -92,6 +92,27 @@ void checkUnloading(Checks& checks, HMODULE module) {
   checks.equal("released, it may unload again", canUnload(), S_OK);
 }
 
+// Another copy of the module registered after this one now serves Base: unregistering this copy
+// takes away its own class and leaves the other copy's.
+void checkAnotherCopyKeepsItsClass(Checks& checks, EntryPoint unregister,
+                                   const std::vector<RegistrationKey>& entries) {
+  const std::wstring base = L"CLSID\\{60246658-5626-449F-8701-66D278AD2EB2}";
+  const std::wstring downloader = L"CLSID\\{D4F50458-F1CC-4BC8-8A45-1A285926FE74}";
+  const std::wstring other = L"C:\\elsewhere\\CorvantisHalverineDetector.ocx";
+  const LONG written =
+      RegSetKeyValueW(HKEY_CLASSES_ROOT, (base + L"\\InprocServer32").c_str(), nullptr, REG_SZ,
+                      other.c_str(), static_cast<DWORD>((other.size() + 1) * sizeof(wchar_t)));
+  checks.equal("another copy's server path is written", written, ERROR_SUCCESS);
+  checks.equal("unregistration beside another copy succeeds", unregister(), S_OK);
+  checks.equal("the other copy's Base keeps its server",
+               readValue(HKEY_CLASSES_ROOT, base + L"\\InprocServer32", L""), other);
+  checks.check("the other copy's Base keeps its ProgID",
+               keyExists(HKEY_CLASSES_ROOT, L"HVDetector.Base\\Clsid"));
+  checks.check("this copy's InetDownloader is gone", !keyExists(HKEY_CLASSES_ROOT, downloader));
+  checks.check("the type library this copy registered is gone",
+               !keyExists(HKEY_CLASSES_ROOT, wide(entries.front().path)));
+}
+
 }  // namespace
 
 void checkRegistration(Checks& checks, const std::wstring& modulePath) {
@@ -112,6 +133,9 @@ void checkRegistration(Checks& checks, const std::wstring& modulePath) {
     checkNothingLeft(checks, entries);
     checks.equal("registration succeeds again", reregister(), S_OK);
     checkRegistered(checks, entries, "after registering again");
+    checkAnotherCopyKeepsItsClass(checks, unregister, entries);
+    checks.equal("registration over another copy succeeds", reregister(), S_OK);
+    checkRegistered(checks, entries, "after registering over another copy");
     checks.equal("unregistration succeeds again", unregister(), S_OK);
     checkNothingLeft(checks, entries);
   }

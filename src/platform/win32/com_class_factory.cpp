@@ -3,6 +3,7 @@
 #include <new>
 
 #include "control/dispatch_error.h"
+#include "control/module_state.h"
 #include "platform/win32/com_errors.h"
 #include "platform/win32/com_objects.h"
 
@@ -13,10 +14,29 @@ HRESULT STDMETHODCALLTYPE ComClassFactory::QueryInterface(REFIID riid, void** ob
     return E_POINTER;
   if (riid == IID_IUnknown || riid == IID_IClassFactory) {
     *object = static_cast<IClassFactory*>(this);
+    AddRef();
     return S_OK;
   }
   *object = nullptr;
   return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE ComClassFactory::AddRef() {
+  const ULONG count = ++references_;
+  if (count == 1)
+    module_lifetime::factoryHeld();
+  return count;
+}
+
+// An extra Release from a careless client must not wrap the count and unload the module under
+// its other holders.
+ULONG STDMETHODCALLTYPE ComClassFactory::Release() {
+  ULONG count = references_.load();
+  while (count > 0 && !references_.compare_exchange_weak(count, count - 1)) {
+  }
+  if (count == 1)
+    module_lifetime::factoryReleased();
+  return count > 0 ? count - 1 : 0;
 }
 
 HRESULT STDMETHODCALLTYPE ComClassFactory::CreateInstance(IUnknown* outer, REFIID riid,
@@ -33,11 +53,11 @@ HRESULT STDMETHODCALLTYPE ComClassFactory::CreateInstance(IUnknown* outer, REFII
     reportScriptError(error, nullptr);
     return scodeOf(error);
   } catch (const DispatchError& error) {
-    return static_cast<HRESULT>(error.code());
+    return failedWithoutErrorInfo(static_cast<HRESULT>(error.code()));
   } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
+    return failedWithoutErrorInfo(E_OUTOFMEMORY);
   } catch (...) {
-    return E_UNEXPECTED;
+    return failedWithoutErrorInfo(E_UNEXPECTED);
   }
   const HRESULT hr = instance->QueryInterface(riid, object);
   instance->Release();

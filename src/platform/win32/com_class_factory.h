@@ -2,12 +2,14 @@
 
 #include <unknwn.h>
 
+#include <atomic>
+
 #include "control/class_factory.h"
 
 namespace hv {
 
-// IClassFactory for one control class. It lives as long as the module; handing it out does not
-// keep the module loaded, LockServer does.
+// IClassFactory for one control class. It lives as long as the module, and while a client holds
+// a reference to it the module stays loaded, as it does under LockServer.
 class ComClassFactory : public IClassFactory {
  public:
   // Instances are made with `context`: the module's own classes for their children, and a UI
@@ -19,8 +21,8 @@ class ComClassFactory : public IClassFactory {
   virtual ~ComClassFactory() = default;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
 
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override;
   HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
@@ -28,6 +30,7 @@ class ComClassFactory : public IClassFactory {
  private:
   const ClassFactory& factory_;
   const CreationContext& context_;
+  std::atomic<ULONG> references_{0};  // the clients' references; the module's own is not one
 };
 
 }  // namespace hv

@@ -99,8 +99,8 @@ class ComControl : public Dual,
       return S_OK;
     });
     if (FAILED(hr))
-      return hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME;
-    return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;
+      return failedWithoutErrorInfo(hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME);
+    return count == 1 ? S_OK : failedWithoutErrorInfo(DISP_E_UNKNOWNNAME);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
@@ -163,11 +163,11 @@ class ComControl : public Dual,
   template <typename Out>
   HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args, Out* out) {
     if (!out)
-      return E_POINTER;
+      return failedWithoutErrorInfo(E_POINTER);
     VARIANT result;
     VariantInit(&result);
     const HRESULT hr = guarded([&] { return call(id, flags, args, &result); });
-    return SUCCEEDED(hr) ? storeResult(result, out) : hr;
+    return SUCCEEDED(hr) ? failedWithoutErrorInfo(storeResult(result, out)) : hr;
   }
   HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args) {
     return guarded([&] { return call(id, flags, args, nullptr); });

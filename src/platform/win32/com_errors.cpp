@@ -11,8 +11,10 @@ constexpr std::int32_t kLargestRuntimeErrorNumber = 0xFFFF;
 
 void setThreadErrorObject(const ScriptError& error) {
   ICreateErrorInfo* create = nullptr;
-  if (FAILED(CreateErrorInfo(&create)))
+  if (FAILED(CreateErrorInfo(&create))) {
+    SetErrorInfo(0, nullptr);  // better no description than an earlier failure's
     return;
+  }
   BSTR source = allocBstr(error.source());
   BSTR description = allocBstr(error.description());
   create->SetSource(source);
@@ -23,6 +25,8 @@ void setThreadErrorObject(const ScriptError& error) {
   if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
     SetErrorInfo(0, info);
     info->Release();
+  } else {
+    SetErrorInfo(0, nullptr);
   }
   create->Release();
 }
@@ -34,6 +38,12 @@ HRESULT scodeOf(const ScriptError& error) {
   if (number > 0 && number <= kLargestRuntimeErrorNumber)
     return MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number);
   return static_cast<HRESULT>(number);
+}
+
+HRESULT failedWithoutErrorInfo(HRESULT hr) {
+  if (FAILED(hr))
+    SetErrorInfo(0, nullptr);
+  return hr;
 }
 
 void reportScriptError(const ScriptError& error, EXCEPINFO* exception) {

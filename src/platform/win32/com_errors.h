@@ -17,6 +17,10 @@ HRESULT scodeOf(const ScriptError& error);
 // and description.
 void reportScriptError(const ScriptError& error, EXCEPINFO* exception);
 
+// A failure that carries no exception information: the thread's error object is cleared, so it
+// never goes on describing an earlier failure. Hands `hr` back.
+HRESULT failedWithoutErrorInfo(HRESULT hr);
+
 // Runs the body of a COM method so that no C++ exception leaves it.
 template <typename Body>
 HRESULT guarded(Body&& body) noexcept {

@@ -71,16 +71,14 @@ HRESULT runMember(ControlObject& object, const MemberInfo& member, std::vector<V
   // The dispatch layer hands by-reference parameters back also when the member failed.
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (member.params[i].byRef)
-      writeBack(args[i], caller.argument(i));
+      writeBack(args[i], caller.argument(i), FAILED(hr));
   }
   if (SUCCEEDED(hr) && caller.result)
     hr = toComVariant(value, *caller.result);
   return hr;
 }
 
-}  // namespace
-
-HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
+HRESULT invokeGuarded(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
   try {
     static DISPPARAMS noArguments{};
@@ -96,7 +94,7 @@ HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* 
         object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), caller.argumentCount());
     std::vector<Variant> args;
     for (std::size_t i = 0; i < caller.argumentCount(); ++i) {
-      auto value = fromComVariant(caller.argument(i));
+      auto value = fromComVariant(caller.argument(i), member.params[i].type);
       if (!value) {
         caller.nameArgument(i);
         return DISP_E_TYPEMISMATCH;
@@ -111,6 +109,16 @@ HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* 
   } catch (...) {
     return E_UNEXPECTED;
   }
+}
+
+}  // namespace
+
+HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
+  const HRESULT hr = invokeGuarded(object, id, flags, params, result, exception, argumentError);
+  // A script error has just described itself in the thread's error object; any other failure
+  // must not leave an earlier one there.
+  return hr == DISP_E_EXCEPTION ? hr : failedWithoutErrorInfo(hr);
 }
 
 }  // namespace hv

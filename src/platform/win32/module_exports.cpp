@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <array>
+#include <deque>
 
 #include "control/dispatch_error.h"
 #include "control/module_state.h"
@@ -29,8 +30,7 @@ const CreationContext& creationContext() {
   return context;
 }
 
-std::vector<RegistrationKey> moduleRegistration() {
-  const std::wstring path = modulePath();
+std::vector<RegistrationKey> registrationOf(const std::wstring& path) {
   return registrationEntries(textOf(path.c_str(), path.size()), sizeof(void*) == 8);
 }
 
@@ -48,8 +48,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
     return E_POINTER;
   *object = nullptr;
   try {
-    static std::vector<hv::ComClassFactory> factories = [] {
-      std::vector<hv::ComClassFactory> made;
+    // A deque: the factories hold their own reference counts and never move.
+    static std::deque<hv::ComClassFactory> factories = [] {
+      std::deque<hv::ComClassFactory> made;
       for (const auto& factory : hv::catalog().factories())
         made.emplace_back(factory, hv::creationContext());
       return made;
@@ -71,10 +72,11 @@ STDAPI DllCanUnloadNow() {
 
 STDAPI DllRegisterServer() {
   try {
-    const auto keys = hv::moduleRegistration();
+    const std::wstring path = hv::modulePath();
+    const auto keys = hv::registrationOf(path);
     const HRESULT hr = hv::writeRegistration(keys);
     if (FAILED(hr))
-      hv::removeRegistration(keys);
+      hv::removeRegistration(keys, path);
     return hr;
   } catch (...) {
     return SELFREG_E_CLASS;
@@ -83,7 +85,8 @@ STDAPI DllRegisterServer() {
 
 STDAPI DllUnregisterServer() {
   try {
-    return hv::removeRegistration(hv::moduleRegistration());
+    const std::wstring path = hv::modulePath();
+    return hv::removeRegistration(hv::registrationOf(path), path);
   } catch (...) {
     return SELFREG_E_CLASS;
   }

@@ -1,5 +1,6 @@
 #include "platform/win32/registry_writer.h"
 
+#include <span>
 #include <string>
 
 namespace hv {
@@ -58,18 +59,7 @@ void deleteIfEmpty(HKEY root, const std::wstring& path) {
     RegDeleteKeyW(root, path.c_str());
 }
 
-}  // namespace
-
-HRESULT writeRegistration(const std::vector<RegistrationKey>& keys) {
-  for (const auto& entry : keys) {
-    const LONG status = writeKey(entry);
-    if (status != ERROR_SUCCESS)
-      return HRESULT_FROM_WIN32(status);
-  }
-  return S_OK;
-}
-
-HRESULT removeRegistration(const std::vector<RegistrationKey>& keys) {
+void removeKeys(std::span<const RegistrationKey> keys) {
   for (auto entry = keys.rbegin(); entry != keys.rend(); ++entry) {
     const HKEY root = rootKey(entry->root);
     deleteValues(root, *entry);
@@ -81,6 +71,64 @@ HRESULT removeRegistration(const std::vector<RegistrationKey>& keys) {
         break;  // a shared top-level key
       deleteIfEmpty(root, path);
     }
+  }
+}
+
+// Each class's keys begin with its own "CLSID\{...}" key; what comes before the first class is
+// the type library's.
+bool startsClass(const RegistrationKey& entry) {
+  const TextView path = entry.path;
+  return path.starts_with(u"CLSID\\") && path.find(u'\\', 6) == TextView::npos;
+}
+
+std::wstring defaultValue(HKEY root, const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 4] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  return buffer;
+}
+
+// A group belongs to another copy of the module when the key that names its server (the class's
+// InprocServer32, the type library's platform key) now names another file: that copy was
+// registered after this one and its registration stays.
+bool servedByAnotherCopy(std::span<const RegistrationKey> group, const std::wstring& module) {
+  for (const auto& entry : group) {
+    for (const auto& value : entry.values) {
+      if (!value.name.empty() || wide(value.data) != module)
+        continue;
+      const std::wstring current = defaultValue(rootKey(entry.root), wide(entry.path));
+      return !current.empty() && _wcsicmp(current.c_str(), module.c_str()) != 0;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+HRESULT writeRegistration(const std::vector<RegistrationKey>& keys) {
+  for (const auto& entry : keys) {
+    const LONG status = writeKey(entry);
+    if (status != ERROR_SUCCESS)
+      return HRESULT_FROM_WIN32(status);
+  }
+  return S_OK;
+}
+
+HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
+                           const std::wstring& modulePath) {
+  const std::span<const RegistrationKey> all(keys);
+  std::size_t begin = 0;
+  while (begin < all.size()) {
+    std::size_t end = begin + 1;
+    while (end < all.size() && !startsClass(all[end]))
+      ++end;
+    const auto group = all.subspan(begin, end - begin);
+    if (!servedByAnotherCopy(group, modulePath))
+      removeKeys(group);
+    begin = end;
   }
   return S_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 #include "control/registration.h"
@@ -13,7 +14,9 @@ HRESULT writeRegistration(const std::vector<RegistrationKey>& keys);
 
 // Removes exactly what writeRegistration wrote: its values, then each key and each parent key
 // it had to create, when nothing else is left in them. Top-level keys that others share
-// ("CLSID", "Interface", "TypeLib") are never touched.
-HRESULT removeRegistration(const std::vector<RegistrationKey>& keys);
+// ("CLSID", "Interface", "TypeLib") are never touched, nor the keys of a class or type library
+// whose server is now another copy of the module than `modulePath`.
+HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
+                           const std::wstring& modulePath);
 
 }  // namespace hv

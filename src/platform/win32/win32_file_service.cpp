@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "runtime/script_error.h"
@@ -44,8 +45,32 @@ std::int32_t fileErrorFor(DWORD systemError) {
   throw runtimeError(fileErrorFor(GetLastError()));
 }
 
+constexpr std::int16_t kMaxFiles = 255;
+using HandleTable = std::array<HANDLE, kMaxFiles + 1>;
+
+// Nothing to destroy at thread exit: a thread-local destructor would outlive an unloaded module.
+// Every control closes its own file when it goes.
+HandleTable& threadHandles() {
+  thread_local HandleTable handles = [] {
+    HandleTable table;
+    table.fill(INVALID_HANDLE_VALUE);
+    return table;
+  }();
+  return handles;
+}
+
 bool validNumber(std::int16_t number) {
-  return number >= 1 && number <= 255;
+  return number >= 1 && number <= kMaxFiles;
+}
+
+HANDLE& slot(std::int16_t number) {
+  return threadHandles()[static_cast<std::size_t>(number)];
+}
+
+HANDLE handleOf(std::int16_t number) {
+  if (!validNumber(number) || slot(number) == INVALID_HANDLE_VALUE)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  return slot(number);
 }
 
 DWORD creationOf(FileOpenMode mode) {
@@ -62,20 +87,9 @@ DWORD creationOf(FileOpenMode mode) {
 
 }  // namespace
 
-Win32FileService::Win32FileService() {
-  handles_.fill(INVALID_HANDLE_VALUE);
-}
-
-Win32FileService::~Win32FileService() {
-  for (void* handle : handles_) {
-    if (handle != INVALID_HANDLE_VALUE)
-      CloseHandle(handle);
-  }
-}
-
 std::int16_t Win32FileService::freeFileNumber() {
   for (std::int16_t number = 1; number <= kMaxFiles; ++number) {
-    if (handles_[static_cast<std::size_t>(number)] == INVALID_HANDLE_VALUE)
+    if (slot(number) == INVALID_HANDLE_VALUE)
       return number;
   }
   throw runtimeError(runtime_error::kTooManyFiles);
@@ -84,7 +98,7 @@ std::int16_t Win32FileService::freeFileNumber() {
 void Win32FileService::open(std::int16_t number, TextView path, FileOpenMode mode) {
   if (!validNumber(number))
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  void*& handle = handles_[static_cast<std::size_t>(number)];
+  HANDLE& handle = slot(number);
   if (handle != INVALID_HANDLE_VALUE)
     throw runtimeError(runtime_error::kFileAlreadyOpen);
   const std::wstring name(path.begin(), path.end());
@@ -98,7 +112,7 @@ void Win32FileService::open(std::int16_t number, TextView path, FileOpenMode mod
 }
 
 void Win32FileService::seek(std::int16_t number, std::int64_t position) {
-  void* handle = handleOf(number);
+  HANDLE handle = handleOf(number);
   if (position < 1)
     throw runtimeError(runtime_error::kInvalidProcedureCall);
   LARGE_INTEGER offset;
@@ -108,7 +122,7 @@ void Win32FileService::seek(std::int16_t number, std::int64_t position) {
 }
 
 void Win32FileService::write(std::int16_t number, std::span<const std::uint8_t> bytes) {
-  void* handle = handleOf(number);
+  HANDLE handle = handleOf(number);
   while (!bytes.empty()) {
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
@@ -121,19 +135,13 @@ void Win32FileService::write(std::int16_t number, std::span<const std::uint8_t> 
 void Win32FileService::close(std::int16_t number) {
   if (!validNumber(number))
     return;
-  void*& handle = handles_[static_cast<std::size_t>(number)];
+  HANDLE& handle = slot(number);
   if (handle == INVALID_HANDLE_VALUE)
     return;
   const BOOL closed = CloseHandle(handle);
   handle = INVALID_HANDLE_VALUE;
   if (!closed)
     throwLastFileError();
-}
-
-void* Win32FileService::handleOf(std::int16_t number) {
-  if (!validNumber(number) || handles_[static_cast<std::size_t>(number)] == INVALID_HANDLE_VALUE)
-    throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  return handles_[static_cast<std::size_t>(number)];
 }
 
 }  // namespace hv

@@ -1,0 +1,175 @@
+// What outlives a call: class factories keep the module loaded while held, lock counts stay
+// balanced, and a download worker's file closes when the worker goes, on every thread.
+#include <objbase.h>
+#include <oleauto.h>
+
+#include <atomic>
+#include <string>
+
+#include "client_calls.h"
+#include "client_checks.h"
+
+namespace hv::client {
+namespace {
+
+constexpr const char* kBase = "{60246658-5626-449F-8701-66D278AD2EB2}";
+constexpr const char* kInetDownloader = "{D4F50458-F1CC-4BC8-8A45-1A285926FE74}";
+constexpr const char* kIDispatch = "{00020400-0000-0000-C000-000000000046}";
+constexpr DISPID kRemoteFileToDownload = 0x68030001;
+constexpr DISPID kDownload = 0x60030002;
+constexpr DISPID kCancel = 0x60030004;
+constexpr DISPID kOpenFile = 0x60030005;
+
+using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
+
+HRESULT moduleCanUnload() {
+  HMODULE module = GetModuleHandleW(L"CorvantisHalverineDetector.ocx");
+  const auto canUnload = reinterpret_cast<CanUnloadNow>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
+  return canUnload ? canUnload() : E_FAIL;
+}
+
+void checkFactories(Checks& checks) {
+  IClassFactory* factory = nullptr;
+  const HRESULT got = CoGetClassObject(guidOf(kBase), CLSCTX_INPROC_SERVER, nullptr,
+                                       IID_IClassFactory, reinterpret_cast<void**>(&factory));
+  checks.equal("Base's class factory is handed out", got, S_OK);
+  if (!factory)
+    return;
+  checks.equal("a held factory keeps the module loaded", moduleCanUnload(), S_FALSE);
+  CoFreeUnusedLibrariesEx(0, 0);
+  IUnknown* object = nullptr;
+  checks.equal("the held factory still makes instances after unused modules are freed",
+               factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(&object)),
+               S_OK);
+  if (object)
+    object->Release();
+  factory->LockServer(FALSE);
+  factory->LockServer(FALSE);
+  factory->LockServer(TRUE);
+  factory->Release();
+  checks.equal("a lock after unbalanced unlocks still holds the module", moduleCanUnload(),
+               S_FALSE);
+  CoGetClassObject(guidOf(kBase), CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                   reinterpret_cast<void**>(&factory));
+  if (!factory)
+    return;
+  factory->LockServer(FALSE);
+  factory->Release();
+  checks.equal("with no factory, lock or instance left the module may unload", moduleCanUnload(),
+               S_OK);
+}
+
+IDispatch* createDownloader() {
+  IDispatch* object = nullptr;
+  CoCreateInstance(guidOf(kInetDownloader), nullptr, CLSCTX_INPROC_SERVER, guidOf(kIDispatch),
+                   reinterpret_cast<void**>(&object));
+  return object;
+}
+
+// Names the file as a download would (the module's transfer refuses, after the name is taken
+// from the URL), then opens it. The local name, or nothing when the open failed.
+std::wstring openDownloadFile(IDispatch* downloader) {
+  VARIANT url = textVariant(L"http://www.corvantis.example/dl/report.cvx");
+  VARIANT dest = textVariant(L"");
+  Call call = invoke(downloader, kDownload, DISPATCH_METHOD, {dest, url});
+  release(call);
+  VariantClear(&url);
+  VariantClear(&dest);
+  call = invoke(downloader, kOpenFile, DISPATCH_METHOD, {});
+  const bool opened = call.hr == S_OK;
+  release(call);
+  if (!opened)
+    return {};
+  call = invoke(downloader, kRemoteFileToDownload, DISPATCH_PROPERTYGET, {});
+  std::wstring name = V_VT(&call.result) == VT_BSTR ? bstrText(V_BSTR(&call.result)) : L"";
+  release(call);
+  return name;
+}
+
+std::wstring tempPath(const std::wstring& name) {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return folder + name;
+}
+
+void checkFilesClose(Checks& checks) {
+  int failedOpens = 0;
+  bool allDeleted = true;
+  for (int i = 0; i < 300; ++i) {
+    IDispatch* downloader = createDownloader();
+    if (!downloader)
+      break;
+    const std::wstring name = openDownloadFile(downloader);
+    downloader->Release();
+    if (name.empty())
+      ++failedOpens;
+    else if (!DeleteFileW(tempPath(name).c_str()))
+      allDeleted = false;
+  }
+  checks.equal("300 workers released with their files open: every open succeeds", failedOpens, 0);
+  checks.check("each released worker's file can be deleted", allDeleted);
+
+  IDispatch* downloader = createDownloader();
+  if (!downloader)
+    return;
+  const std::wstring first = openDownloadFile(downloader);
+  Call call = invoke(downloader, kOpenFile, DISPATCH_METHOD, {});
+  checks.equal("a second OpenFile succeeds", call.hr, S_OK);
+  release(call);
+  call = invoke(downloader, kRemoteFileToDownload, DISPATCH_PROPERTYGET, {});
+  const std::wstring second = V_VT(&call.result) == VT_BSTR ? bstrText(V_BSTR(&call.result)) : L"";
+  release(call);
+  checks.check("the second name grows a second stamp",
+               second.size() > first.size() && second.compare(0, 6, L"report") == 0);
+  checks.check("the first file was closed by the second OpenFile",
+               DeleteFileW(tempPath(first).c_str()) != 0);
+  checks.check("the second file is open until the worker goes",
+               DeleteFileW(tempPath(second).c_str()) == 0);
+  downloader->Release();
+  checks.check("the second file closes with the worker",
+               DeleteFileW(tempPath(second).c_str()) != 0);
+}
+
+// One apartment's share of the work below; the count of its failures goes to `failures`.
+DWORD WINAPI openAndCancel(void* failures) {
+  CoInitialize(nullptr);
+  if (IDispatch* downloader = createDownloader()) {
+    for (int i = 0; i < 300; ++i) {
+      const std::wstring name = openDownloadFile(downloader);
+      Call call = invoke(downloader, kCancel, DISPATCH_METHOD, {});
+      release(call);
+      if (name.empty() || !DeleteFileW(tempPath(name).c_str()))
+        ++*static_cast<std::atomic<int>*>(failures);
+    }
+    downloader->Release();
+  }
+  CoUninitialize();
+  return 0;
+}
+
+// Two apartments open and cancel at once; each has file numbers of its own.
+void checkTwoApartments(Checks& checks) {
+  std::atomic<int> failures{0};
+  HANDLE threads[2];
+  for (HANDLE& thread : threads)
+    thread = CreateThread(nullptr, 0, openAndCancel, &failures, 0, nullptr);
+  checks.check("two apartment threads start", threads[0] && threads[1]);
+  for (HANDLE thread : threads) {
+    if (thread) {
+      WaitForSingleObject(thread, INFINITE);
+      CloseHandle(thread);
+    }
+  }
+  checks.equal("600 opens from two apartments: none fails", failures.load(), 0);
+}
+
+}  // namespace
+
+void checkLifetimes(Checks& checks) {
+  checkFactories(checks);
+  checkFilesClose(checks);
+  checkTwoApartments(checks);
+}
+
+}  // namespace hv::client
