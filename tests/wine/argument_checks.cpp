@@ -12,18 +12,8 @@
 namespace hv::client {
 namespace {
 
-constexpr const char* kBase = "{60246658-5626-449F-8701-66D278AD2EB2}";
-constexpr const char* kInetDownloader = "{D4F50458-F1CC-4BC8-8A45-1A285926FE74}";
-constexpr const char* kIDispatch = "{00020400-0000-0000-C000-000000000046}";
 constexpr DISPID kGetFileNameParts = 0x6003000A;
 constexpr DISPID kGetRemoteFile = 0x60030012;
-
-IDispatch* create(const char* clsid) {
-  IDispatch* object = nullptr;
-  CoCreateInstance(guidOf(clsid), nullptr, CLSCTX_INPROC_SERVER, guidOf(kIDispatch),
-                   reinterpret_cast<void**>(&object));
-  return object;
-}
 
 std::wstring element(const VARIANT& array, LONG index) {
   if (V_VT(&array) != (VT_ARRAY | VT_VARIANT))
@@ -148,8 +138,8 @@ void checkDepth(Checks& checks, IDispatch* downloader, IDispatch* base) {
 }  // namespace
 
 void checkArguments(Checks& checks) {
-  IDispatch* downloader = create(kInetDownloader);
-  IDispatch* base = create(kBase);
+  IDispatch* downloader = createDispatch(kInetDownloaderClsid);
+  IDispatch* base = createDispatch(kBaseClsid);
   checks.check("both classes are created for the argument checks", downloader && base);
   if (downloader && base) {
     checkDatesAndCurrency(checks, downloader);

@@ -1,6 +1,15 @@
 #include "client_calls.h"
 
+#include "client_checks.h"
+
 namespace hv::client {
+
+IDispatch* createDispatch(const char* clsid) {
+  IDispatch* object = nullptr;
+  CoCreateInstance(guidOf(clsid), nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                   reinterpret_cast<void**>(&object));
+  return object;
+}
 
 Call invoke(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> args) {
   Call call{};

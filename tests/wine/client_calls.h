@@ -8,6 +8,12 @@
 
 namespace hv::client {
 
+inline constexpr const char* kBaseClsid = "{60246658-5626-449F-8701-66D278AD2EB2}";
+inline constexpr const char* kInetDownloaderClsid = "{D4F50458-F1CC-4BC8-8A45-1A285926FE74}";
+
+// A fresh instance of the class `clsid` (in registry form) as IDispatch; null when refused.
+IDispatch* createDispatch(const char* clsid);
+
 // One IDispatch::Invoke and everything it handed back.
 struct Call {
   HRESULT hr;

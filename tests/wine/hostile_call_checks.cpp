@@ -15,13 +15,9 @@
 namespace hv::client {
 namespace {
 
-constexpr const char* kIDispatch = "{00020400-0000-0000-C000-000000000046}";
-
 IDispatch* create(const ClassInfo& info) {
-  IDispatch* object = nullptr;
-  CoCreateInstance(toGuid(info.clsid), nullptr, CLSCTX_INPROC_SERVER, guidOf(kIDispatch),
-                   reinterpret_cast<void**>(&object));
-  return object;
+  const std::string clsid = info.clsid.toString();
+  return createDispatch(clsid.c_str());
 }
 
 // The values a call is made with. Each is owned here and handed over by value, as callers do.

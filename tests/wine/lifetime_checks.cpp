@@ -12,9 +12,6 @@
 namespace hv::client {
 namespace {
 
-constexpr const char* kBase = "{60246658-5626-449F-8701-66D278AD2EB2}";
-constexpr const char* kInetDownloader = "{D4F50458-F1CC-4BC8-8A45-1A285926FE74}";
-constexpr const char* kIDispatch = "{00020400-0000-0000-C000-000000000046}";
 constexpr DISPID kRemoteFileToDownload = 0x68030001;
 constexpr DISPID kDownload = 0x60030002;
 constexpr DISPID kCancel = 0x60030004;
@@ -31,7 +28,7 @@ HRESULT moduleCanUnload() {
 
 void checkFactories(Checks& checks) {
   IClassFactory* factory = nullptr;
-  const HRESULT got = CoGetClassObject(guidOf(kBase), CLSCTX_INPROC_SERVER, nullptr,
+  const HRESULT got = CoGetClassObject(guidOf(kBaseClsid), CLSCTX_INPROC_SERVER, nullptr,
                                        IID_IClassFactory, reinterpret_cast<void**>(&factory));
   checks.equal("Base's class factory is handed out", got, S_OK);
   if (!factory)
@@ -50,7 +47,7 @@ void checkFactories(Checks& checks) {
   factory->Release();
   checks.equal("a lock after unbalanced unlocks still holds the module", moduleCanUnload(),
                S_FALSE);
-  CoGetClassObject(guidOf(kBase), CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+  CoGetClassObject(guidOf(kBaseClsid), CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                    reinterpret_cast<void**>(&factory));
   if (!factory)
     return;
@@ -58,13 +55,6 @@ void checkFactories(Checks& checks) {
   factory->Release();
   checks.equal("with no factory, lock or instance left the module may unload", moduleCanUnload(),
                S_OK);
-}
-
-IDispatch* createDownloader() {
-  IDispatch* object = nullptr;
-  CoCreateInstance(guidOf(kInetDownloader), nullptr, CLSCTX_INPROC_SERVER, guidOf(kIDispatch),
-                   reinterpret_cast<void**>(&object));
-  return object;
 }
 
 // Names the file as a download would (the module's transfer refuses, after the name is taken
@@ -97,7 +87,7 @@ void checkFilesClose(Checks& checks) {
   int failedOpens = 0;
   bool allDeleted = true;
   for (int i = 0; i < 300; ++i) {
-    IDispatch* downloader = createDownloader();
+    IDispatch* downloader = createDispatch(kInetDownloaderClsid);
     if (!downloader)
       break;
     const std::wstring name = openDownloadFile(downloader);
@@ -110,7 +100,7 @@ void checkFilesClose(Checks& checks) {
   checks.equal("300 workers released with their files open: every open succeeds", failedOpens, 0);
   checks.check("each released worker's file can be deleted", allDeleted);
 
-  IDispatch* downloader = createDownloader();
+  IDispatch* downloader = createDispatch(kInetDownloaderClsid);
   if (!downloader)
     return;
   const std::wstring first = openDownloadFile(downloader);
@@ -134,7 +124,7 @@ void checkFilesClose(Checks& checks) {
 // One apartment's share of the work below; the count of its failures goes to `failures`.
 DWORD WINAPI openAndCancel(void* failures) {
   CoInitialize(nullptr);
-  if (IDispatch* downloader = createDownloader()) {
+  if (IDispatch* downloader = createDispatch(kInetDownloaderClsid)) {
     for (int i = 0; i < 300; ++i) {
       const std::wstring name = openDownloadFile(downloader);
       Call call = invoke(downloader, kCancel, DISPATCH_METHOD, {});
