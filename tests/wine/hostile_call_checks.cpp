@@ -80,6 +80,15 @@ constexpr WORD kFlags[] = {DISPATCH_METHOD, DISPATCH_PROPERTYGET,
                            DISPATCH_METHOD | DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT,
                            DISPATCH_PROPERTYPUTREF};
 
+// Takes the thread's error object away: whether there was one.
+bool takeErrorObject() {
+  IErrorInfo* info = nullptr;
+  const bool set = GetErrorInfo(0, &info) == S_OK;
+  if (info)
+    info->Release();
+  return set;
+}
+
 struct Outcome {
   bool errorObjectStale = false;
   bool exceptionUndescribed = false;
@@ -98,14 +107,11 @@ void callOnce(IDispatch* object, DISPID id, WORD flags, std::vector<VARIANT> arg
   UINT argumentError = 0;
   const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result,
                                     &exception, &argumentError);
-  IErrorInfo* info = nullptr;
-  const HRESULT infoHr = GetErrorInfo(0, &info);  // takes the object away
-  if (FAILED(hr) && hr != DISP_E_EXCEPTION && infoHr == S_OK)
+  const bool described = takeErrorObject();
+  if (FAILED(hr) && hr != DISP_E_EXCEPTION && described)
     outcome.errorObjectStale = true;
-  if (hr == DISP_E_EXCEPTION && (!exception.bstrDescription || infoHr != S_OK))
+  if (hr == DISP_E_EXCEPTION && (!exception.bstrDescription || !described))
     outcome.exceptionUndescribed = true;
-  if (info)
-    info->Release();
   VariantClear(&result);
   SysFreeString(exception.bstrSource);
   SysFreeString(exception.bstrDescription);
@@ -183,18 +189,17 @@ void checkNames(Checks& checks, const ClassInfo& info) {
     failWithDescription(object, info);
     DISPID id = 0;
     const HRESULT hr = object->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id);
-    IErrorInfo* errorInfo = nullptr;
-    const HRESULT infoHr = GetErrorInfo(0, &errorInfo);
-    if (errorInfo)
-      errorInfo->Release();
+    checks.check(std::string(info.name) + ": the refused name leaves no earlier description",
+                 !takeErrorObject());
     checks.equal(std::string(info.name) + ": an unknown or broken name is refused", hr,
                  DISP_E_UNKNOWNNAME);
-    checks.check(std::string(info.name) + ": the refused name leaves no earlier description",
-                 infoHr != S_OK);
   }
+  failWithDescription(object, info);
   DISPID id = 0;
   checks.equal(std::string(info.name) + ": no names array",
                object->GetIDsOfNames(IID_NULL, nullptr, 1, 0, &id), E_POINTER);
+  checks.check(std::string(info.name) + ": no names array leaves no earlier description",
+               !takeErrorObject());
   object->Release();
 }
 

@@ -70,23 +70,23 @@ class ComControl : public Dual,
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count)
-      return E_POINTER;
+      return failedWithoutErrorInfo(E_POINTER);
     *count = 1;
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
     if (!info)
-      return E_POINTER;
+      return failedWithoutErrorInfo(E_POINTER);
     *info = nullptr;
     if (index != 0)
-      return DISP_E_BADINDEX;
-    return guarded(
-        [&] { return moduleTypeInfo(object_->classInfo().defaultInterface.current.iid, info); });
+      return failedWithoutErrorInfo(DISP_E_BADINDEX);
+    return failedWithoutErrorInfo(guarded(
+        [&] { return moduleTypeInfo(object_->classInfo().defaultInterface.current.iid, info); }));
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (!names || !ids)
-      return E_POINTER;
+      return failedWithoutErrorInfo(E_POINTER);
     // Only member names are known; parameter names cannot be used to name arguments.
     for (UINT i = 0; i < count; ++i)
       ids[i] = DISPID_UNKNOWN;
