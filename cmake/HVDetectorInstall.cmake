@@ -12,6 +12,15 @@ install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMP
 
 install(TARGETS hvdetector_core hvdetector_posix EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
+# A stripping install (cpack's) strips executables only; the libraries lose their debugging
+# sections as Debian's own packaging tools would take them, keeping the symbols a link needs.
+foreach(library IN ITEMS hvdetector_core hvdetector_posix)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${library}>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()" COMPONENT development)
+endforeach()
 # The headers keep the layout the sources include them by ("runtime/text.h"). The host and the
 # Windows layer are not part of the library others build on.
 install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/hvdetector COMPONENT development

@@ -4,7 +4,7 @@
 set(CPACK_PACKAGE_NAME hvdetector)
 set(CPACK_PACKAGE_VENDOR "Corvantis")
 set(CPACK_PACKAGE_CONTACT "HVDetector developers <hvdetector@${HVDETECTOR_SITE_DOMAIN}>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "browser-embedded control library and its command-line host")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
@@ -19,28 +19,24 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME hvdetector)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
-set(CPACK_COMPONENT_RUNTIME_DESCRIPTION
-  "browser-embedded control library and its command-line host
- HVDetector looks after a vendor's desktop application on the visitor's
- machine: it detects which editions and document types are installed, fetches
- documents and installers from the vendor's own domain only, and opens or runs
- them.
- .
- This package holds hvdetector, the command-line host that plays the part of
- the browser page, its manual page and a sample registry store.")
+# The first line is the synopsis; cpack indents the rest and marks the empty line.
+set(hvdetector_about "HVDetector looks after a vendor's desktop application on the visitor's
+machine: it detects which editions and document types are installed, fetches
+documents and installers from the vendor's own domain only, and opens or runs
+them.
+")
+set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "browser-embedded control library - command-line host
+${hvdetector_about}
+This package holds hvdetector, the command-line host that plays the part of
+the browser page, its manual page and a sample registry store.")
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME hvdetector-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS "libcurl4-openssl-dev | libcurl-dev")
-set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
-  "browser-embedded control library - development files
- HVDetector looks after a vendor's desktop application on the visitor's
- machine: it detects which editions and document types are installed, fetches
- documents and installers from the vendor's own domain only, and opens or runs
- them.
- .
- This package holds the static libraries, their headers and the CMake package
- configuration: find_package(HVDetector) gives HVDetector::core and
- HVDetector::posix.")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "browser-embedded control library - development files
+${hvdetector_about}
+This package holds the static libraries, their headers and the CMake package
+configuration: find_package(HVDetector) gives HVDetector::core and
+HVDetector::posix.")
 
 include(CPack)

@@ -34,100 +34,48 @@ const std::string kNowhere = "www.corvantis.example:80:127.0.0.1:1";
 const std::string kDocument = "http://www.corvantis.example/dl/report.cvx";
 const std::string kElsewhere = "http://www.elsewhere.example/dl/report.cvx";
 
+std::vector<std::string> through(const std::string& entry, const std::string& command) {
+  return {"--connect-to", entry, command, kDocument};
+}
+const std::vector<std::string> kFetch = through(kNowhere, "fetch");
+const std::vector<std::string> kDownload = through(kNowhere, "download");
+
 const ExitCase kCases[] = {
     {"Describe", Store::Missing, Temp::Usable, {"describe"}, 0, "library HVDetector"},
     {"Version", Store::Missing, Temp::Usable, {"--version"}, 0, "hvdetector 1.04.0008\n"},
     {"Detect", Store::Registered, Temp::Usable, {"detect"}, 0, "HasCvxMime"},
     {"RegisterCreatesAMissingStore", Store::Missing, Temp::Usable, {"register"}, 0, "registered"},
 
-    {"DetectWithoutRegistration",
-     Store::Unregistered,
-     Temp::Usable,
-     {"detect"},
-     1,
-     "class not registered"},
-    {"FetchOutsideTheDomain", Store::Missing, Temp::Usable, {"fetch", kElsewhere}, 1, "-200002"},
-    {"DownloadOutsideTheDomain",
-     Store::Registered,
-     Temp::Usable,
-     {"download", kElsewhere},
-     1,
-     "-200002"},
-    {"FetchRefused",
-     Store::Missing,
-     Temp::Usable,
-     {"--connect-to", kNowhere, "fetch", kDocument},
-     1,
-     "hvdetector fetch: error"},
+    {"DetectUnregistered", Store::Unregistered, Temp::Usable, {"detect"}, 1, "not registered"},
+    {"FetchElsewhere", Store::Missing, Temp::Usable, {"fetch", kElsewhere}, 1, "-200002"},
+    {"DownloadElsewhere", Store::Registered, Temp::Usable, {"download", kElsewhere}, 1, "-200002"},
+    {"FetchRefused", Store::Missing, Temp::Usable, kFetch, 1, "hvdetector fetch: error"},
 
     {"UnknownOption", Store::Registered, Temp::Usable, {"--bogus", "detect"}, 2, "unknown option"},
     {"UnknownCommand", Store::Registered, Temp::Usable, {"frobnicate"}, 2, "unknown command"},
     {"FetchWithoutUrl", Store::Registered, Temp::Usable, {"fetch"}, 2, "exactly one URL"},
-    {"ConnectToPortZero",
-     Store::Registered,
-     Temp::Usable,
-     {"--connect-to", "www.corvantis.example:0:127.0.0.1:80", "fetch", kDocument},
-     2,
+    {"ConnectToPortZero", Store::Registered, Temp::Usable,
+     through("www.corvantis.example:0:127.0.0.1:80", "fetch"), 2,
      "--connect-to: port \"0\" is not a number from 1 to 65535"},
-    {"ConnectToPortTooLarge",
-     Store::Registered,
-     Temp::Usable,
-     {"--connect-to", "www.corvantis.example:80:127.0.0.1:99999", "fetch", kDocument},
-     2,
-     "port \"99999\""},
-    {"ConnectToNoAddress",
-     Store::Registered,
-     Temp::Usable,
-     {"--connect-to", "www.corvantis.example:80::8080", "fetch", kDocument},
-     2,
-     "no address"},
-    {"ConnectToThreeFields",
-     Store::Registered,
-     Temp::Usable,
-     {"--connect-to", "www.corvantis.example:80:127.0.0.1", "fetch", kDocument},
-     2,
-     "expected HOST:PORT:ADDR:PORT"},
+    {"ConnectToPortTooLarge", Store::Registered, Temp::Usable,
+     through("www.corvantis.example:80:127.0.0.1:99999", "fetch"), 2, "port \"99999\""},
+    {"ConnectToNoAddress", Store::Registered, Temp::Usable,
+     through("www.corvantis.example:80::8080", "fetch"), 2, "no address"},
+    {"ConnectToThreeFields", Store::Registered, Temp::Usable,
+     through("www.corvantis.example:80:127.0.0.1", "fetch"), 2, "expected HOST:PORT:ADDR:PORT"},
     // A usage mistake is told before anything about the machine is looked at.
     {"UsageBeforeTheStore", Store::Missing, Temp::Missing, {"detect", "--yaml"}, 2, "--json"},
 
-    {"DetectWithoutAStore",
-     Store::Missing,
-     Temp::Usable,
-     {"detect"},
-     3,
-     "the registry store does not exist"},
+    {"DetectWithoutAStore", Store::Missing, Temp::Usable, {"detect"}, 3, "does not exist"},
     {"DetectOnAMalformedStore", Store::Malformed, Temp::Usable, {"detect"}, 3, "bad.reg:3"},
     {"RegisterOnAMalformedStore", Store::Malformed, Temp::Usable, {"register"}, 3, "bad.reg:3"},
     {"UnregisterOnAMalformedStore", Store::Malformed, Temp::Usable, {"unregister"}, 3, "bad.reg:3"},
-    {"DownloadWithoutAStore",
-     Store::Missing,
-     Temp::Usable,
-     {"--connect-to", kNowhere, "download", kDocument},
-     3,
+    {"DownloadWithoutAStore", Store::Missing, Temp::Usable, kDownload, 3,
      "the registry store does not exist"},
-    {"DownloadOnAMalformedStore",
-     Store::Malformed,
-     Temp::Usable,
-     {"--connect-to", kNowhere, "download", kDocument},
-     3,
-     "bad.reg:3"},
-    {"FetchWithoutATemporaryFolder",
-     Store::Missing,
-     Temp::Missing,
-     {"--connect-to", kNowhere, "fetch", kDocument},
-     3,
-     "is not a folder"},
-    {"FetchIntoAFile",
-     Store::Missing,
-     Temp::NotAFolder,
-     {"--connect-to", kNowhere, "fetch", kDocument},
-     3,
-     "is not a folder"},
-    {"DownloadWithoutATemporaryFolder",
-     Store::Registered,
-     Temp::Missing,
-     {"--connect-to", kNowhere, "download", kDocument},
-     3,
+    {"DownloadOnAMalformedStore", Store::Malformed, Temp::Usable, kDownload, 3, "bad.reg:3"},
+    {"FetchWithoutATemporaryFolder", Store::Missing, Temp::Missing, kFetch, 3, "is not a folder"},
+    {"FetchIntoAFile", Store::Missing, Temp::NotAFolder, kFetch, 3, "is not a folder"},
+    {"DownloadWithoutATemporaryFolder", Store::Registered, Temp::Missing, kDownload, 3,
      "is not a folder"},
 };
 
@@ -140,8 +88,9 @@ class ExitStatusTest : public ::testing::TestWithParam<ExitCase> {
     std::filesystem::create_directory(folder);
     if (store == Store::Malformed)
       writeFile(folder / "bad.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"a\"=dword:xyz\n");
-    if (store == Store::Registered)
+    if (store == Store::Registered) {
       EXPECT_EQ(runHostWith({"--registry", folder.string(), "register"}).status, 0);
+    }
     return folder.string();
   }
 
