@@ -3,23 +3,31 @@
 include(CMakePackageConfigHelpers)
 
 set(hvdetector_doc_dir ${CMAKE_INSTALL_DATADIR}/doc)
+
+# A stripping install (cpack's) strips the program only, and keeps the compiler's notes in it.
+# Installed files then lose what Debian's own packaging tools take away: the notes, and from the
+# libraries their debugging sections, keeping the symbols a link needs.
+function(hvdetector_strip_installed target destination component)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" ${ARGN} --remove-section=.comment
+      --remove-section=.note \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()" COMPONENT ${component})
+endfunction()
+
 set(hvdetector_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/HVDetector)
 
 install(TARGETS hvdetector RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+hvdetector_strip_installed(hvdetector ${CMAKE_INSTALL_BINDIR} runtime)
 # Every folder under examples/ lands in the data directory as it stands (the sample registry
 # store in registry/), so new sample data needs no rule of its own.
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime)
 
 install(TARGETS hvdetector_core hvdetector_posix EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-# A stripping install (cpack's) strips executables only; the libraries lose their debugging
-# sections as Debian's own packaging tools would take them, keeping the symbols a link needs.
 foreach(library IN ITEMS hvdetector_core hvdetector_posix)
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/$<TARGET_FILE_NAME:${library}>\"
-      COMMAND_ERROR_IS_FATAL ANY)
-  endif()" COMPONENT development)
+  hvdetector_strip_installed(${library} ${CMAKE_INSTALL_LIBDIR} development --strip-debug
+    --enable-deterministic-archives)
 endforeach()
 # The headers keep the layout the sources include them by ("runtime/text.h"). The host and the
 # Windows layer are not part of the library others build on.

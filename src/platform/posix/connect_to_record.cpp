@@ -10,6 +10,9 @@
 namespace hv {
 namespace {
 
+// The flags libcurl's own transfer parses a URL with.
+constexpr unsigned kAsTheTransferParses = CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME;
+
 struct HostAndPort {
   std::string host;
   unsigned port;
@@ -19,7 +22,8 @@ struct HostAndPort {
 // own when the URL names none.
 std::optional<HostAndPort> hostAndPortOf(const std::string& url) {
   const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
-  if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+  if (!parsed ||
+      curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), kAsTheTransferParses) != CURLUE_OK)
     return std::nullopt;
   char* host = nullptr;
   char* port = nullptr;
