@@ -120,7 +120,7 @@ int runCommandLine(const std::vector<std::string>& argv, CommandContext& context
     if (argv[i] == "--version") {
       return deliver("hvdetector", context, [&] {
         printVersion(context.out);
-        return 0;
+        return kExitSuccess;
       });
     }
     const auto equals = argv[i].find('=');
