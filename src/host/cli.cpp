@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "host/command.h"
+#include "host/flow_run.h"
 #include "host/host_network.h"
 
 namespace hv {
@@ -62,6 +63,8 @@ constexpr Option kOptions[] = {
          throw std::invalid_argument("needs wait or print");
        options.boxes = value;
      }},
+    {"--timeout", "S", "give up a fetch, download, launch or install not done within S seconds",
+     [](HostOptions& options, const std::string& value) { options.timeout = parseTimeout(value); }},
 };
 
 void printHelpRow(std::ostream& out, std::string_view name, std::string_view argument,
