@@ -10,8 +10,8 @@ HostPlatform::HostPlatform(const HostOptions& options)
     : registryStore_(registryLocation(options)),
       eventLog_(makeEventLog(options)),
       network_(options),
-      platform_{registry_,     *eventLog_,         tempFolder_,   clock_,
-                network_.loop, network_.transfers, network_.files} {
+      platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
+                network_.loop, network_.transfers, network_.files, processes_} {
   selectAnsiCodePage(kPosixCodePage);
 }
 

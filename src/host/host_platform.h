@@ -6,6 +6,7 @@
 #include "host/host_options.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_temp_folder.h"
 #include "platform/posix/registry_store.h"
 #include "platform/posix/store_registry.h"
@@ -32,6 +33,7 @@ class HostPlatform {
   PosixTempFolder tempFolder_;
   PosixClock clock_;
   HostNetwork network_;
+  PosixProcesses processes_;
   Platform platform_;
 };
 
