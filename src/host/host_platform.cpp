@@ -11,7 +11,7 @@ HostPlatform::HostPlatform(const HostOptions& options)
       eventLog_(makeEventLog(options)),
       network_(options),
       platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
-                network_.loop, network_.transfers, network_.files, processes_} {
+                network_.loop, network_.transfers, network_.files, observedProcesses_} {
   selectAnsiCodePage(kPosixCodePage);
 }
 

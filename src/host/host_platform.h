@@ -4,6 +4,7 @@
 
 #include "host/host_network.h"
 #include "host/host_options.h"
+#include "host/observed_processes.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_processes.h"
@@ -25,6 +26,8 @@ class HostPlatform {
   RegistryStore& registryStore() { return registryStore_; }
   // The message loop the downloads run on; a command runs it until its flow ends.
   EventLoop& loop() { return network_.loop; }
+  // Every start the library asked for in this run.
+  const ObservedProcesses& processes() const { return observedProcesses_; }
 
  private:
   RegistryStore registryStore_;
@@ -34,6 +37,7 @@ class HostPlatform {
   PosixClock clock_;
   HostNetwork network_;
   PosixProcesses processes_;
+  ObservedProcesses observedProcesses_{processes_};
   Platform platform_;
 };
 
