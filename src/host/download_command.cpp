@@ -9,6 +9,7 @@
 #include "host/flow_run.h"
 #include "host/host_platform.h"
 #include "host/page_base.h"
+#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
@@ -28,8 +29,9 @@ int downloadCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "download takes exactly one URL");
   FlowRun run(context, "hvdetector download");
-  HostPlatform host(context.options);
-  PageBase page(context, host.platform());
+  HostPlatform host(context);
+  PageBase page(context, host);
+  requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();
 
   const std::size_t loaded = base.inetDownloaders().size();

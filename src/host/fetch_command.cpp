@@ -14,6 +14,7 @@
 #include "host/exit_status.h"
 #include "host/flow_run.h"
 #include "host/host_platform.h"
+#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
@@ -70,8 +71,9 @@ int fetchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "fetch takes exactly one URL");
   FlowRun run(context, "hvdetector fetch");
-  HostPlatform host(context.options);
+  HostPlatform host(context);
   Platform& platform = host.platform();
+  requireUsableTempFolder(platform.tempFolder);
   InetDownloader downloader(platform);
   const bool live = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   const auto progress = std::make_shared<ProgressLine>(context.err, live);

@@ -12,6 +12,7 @@
 #include "host/flow_run.h"
 #include "host/host_platform.h"
 #include "host/page_base.h"
+#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
@@ -71,8 +72,9 @@ int installCommand(CommandContext& context) {
     return usageError(context, e.what());
   }
   FlowRun run(context, kWho);
-  HostPlatform host(context.options);
-  PageBase page(context, host.platform());
+  HostPlatform host(context);
+  PageBase page(context, host);
+  requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();
 
   const std::size_t loaded = base.inetDownloaders().size();

@@ -10,6 +10,7 @@
 #include "host/flow_run.h"
 #include "host/host_platform.h"
 #include "host/page_base.h"
+#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/text_encoding.h"
@@ -53,8 +54,9 @@ int launchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "launch takes exactly one URL");
   FlowRun run(context, "hvdetector launch");
-  HostPlatform host(context.options);
-  PageBase page(context, host.platform());
+  HostPlatform host(context);
+  PageBase page(context, host);
+  requireUsableTempFolder(host.platform().tempFolder);
 
   const std::size_t loaded = page.base().inetDownloaders().size();
   auto args = textArgument(context.args[0]);
@@ -73,8 +75,8 @@ int launchCommand(CommandContext& context) {
 int launchInternalCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "launch-internal takes exactly one file name");
-  HostPlatform host(context.options);
-  PageBase page(context, host.platform());
+  HostPlatform host(context);
+  PageBase page(context, host);
   auto args = textArgument(context.args[0]);
   invokeByName(page.base(), u"LaunchInternal", MemberKind::Method, args);
   page.panel().flush();

@@ -6,6 +6,7 @@
 
 #include "control/library_classes.h"
 #include "host/safety_negotiation.h"
+#include "host/usable_environment.h"
 #include "orchestrate/library_catalog.h"
 
 namespace hv {
@@ -25,12 +26,14 @@ BoxMode boxModeFor(const CommandContext& context) {
 
 }  // namespace
 
-PageBase::PageBase(CommandContext& context, Platform& platform)
+PageBase::PageBase(CommandContext& context, HostPlatform& host)
     : boxes_(context.err, std::cin, boxModeFor(context)),
       panel_(context.err, onTerminal(context.err), boxes_),
-      catalog_(libraryCatalog(platform)),
-      classes_(platform, catalog_) {
+      catalog_(libraryCatalog(host.platform())),
+      classes_(host.platform(), catalog_) {
+  requireReadableStore(host.registryStore());
   boxes_.beforeShow([this] { panel_.flush(); });
+  Platform& platform = host.platform();
   object_ =
       registeredClass(platform, catalog_, baseClass().progId).createInstance({classes_, panel_});
   negotiateSafety(*object_);

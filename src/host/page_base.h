@@ -4,19 +4,20 @@
 
 #include "control/class_factory.h"
 #include "host/command.h"
+#include "host/host_platform.h"
 #include "host/registered_control.h"
 #include "host/terminal_message_box.h"
 #include "host/terminal_panel.h"
 #include "orchestrate/base.h"
-#include "platform/platform.h"
 
 namespace hv {
 
 // Base as a page holds it: created from its registered class, its safety negotiated before any
-// member is called, its panel and message boxes on the command's error stream.
+// member is called, its panel and message boxes on the command's error stream. Throws
+// EnvironmentError when the registry store cannot be read.
 class PageBase {
  public:
-  PageBase(CommandContext& context, Platform& platform);
+  PageBase(CommandContext& context, HostPlatform& host);
 
   Base& base() { return *base_; }
   TerminalPanel& panel() { return panel_; }
