@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 
 #include "control/dispatch.h"
 #include "host/host_platform.h"
@@ -59,7 +60,9 @@ void readAllFive(Base& base, benchmark::State& state) {
 
 void BM_FiveDetectionPropertiesFrom10000Keys(benchmark::State& state) {
   ScratchStore store;
-  HostPlatform host(HostOptions{.registry = store.folder().string(), .log = ""});
+  CommandContext context{
+      {.registry = store.folder().string(), .log = ""}, {}, std::cout, std::cerr};
+  HostPlatform host(context);
   const ClassCatalog catalog = libraryCatalog(host.platform());
   Base base(host.platform(), {catalog, nullUiSite()});
   readAllFive(base, state);  // the first read parses the store

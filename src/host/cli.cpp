@@ -6,7 +6,11 @@
 #include <stdexcept>
 
 #include "host/command.h"
+#include "host/environment_error.h"
+#include "host/exit_status.h"
+#include "host/help_text.h"
 #include "host/host_network.h"
+#include "host/version_text.h"
 
 namespace hv {
 namespace {
@@ -39,6 +43,8 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--help", "", "show this help and exit", nullptr},
+    {"--version", "", "show the version, the libcurl it runs with and its site domain, and exit",
+     nullptr},
     {"--registry", "PATH", "the registry store: a .reg file or a folder of them",
      [](HostOptions& options, const std::string& value) {
        if (value.empty())
@@ -64,28 +70,23 @@ constexpr Option kOptions[] = {
      }},
 };
 
-void printHelpRow(std::ostream& out, std::string_view name, std::string_view argument,
-                  std::string_view summary) {
-  std::string left = std::string(name) + (argument.empty() ? "" : " ") + std::string(argument);
-  if (left.size() < 22)
-    left.resize(22, ' ');
-  out << "  " << left << "  " << summary << "\n";
-}
-
 void printHelp(std::ostream& out) {
-  out << "usage: hvdetector [--help] [--registry PATH] [--log stderr|FILE] COMMAND [ARGS]\n"
-         "\n"
+  out << "Usage: hvdetector [OPTION]... COMMAND [ARGUMENT]...\n"
          "Hosts the HVDetector controls on this machine as a browser page would: creates them,\n"
          "negotiates their safety, calls their members by name and shows what they show.\n"
          "The registry store is --registry PATH, else $HVDETECTOR_REGISTRY, else\n"
          "$XDG_CONFIG_HOME/hvdetector/registry (~/.config when XDG_CONFIG_HOME is not set).\n"
          "\n"
-         "commands:\n";
+         "Commands:\n";
   for (const auto& c : kCommands)
     printHelpRow(out, c.name, c.synopsis, c.summary);
-  out << "\noptions:\n";
+  out << "\n";
+  printExitStatuses(out);
+  out << "\nOptions:\n";
   for (const auto& o : kOptions)
     printHelpRow(out, o.name, o.valueName, o.summary);
+  out << "\n";
+  printEnvironmentAndFiles(out);
 }
 
 // What the host prints is its result: a write that fails, while a step runs or at the final
@@ -98,10 +99,13 @@ int deliver(const std::string& who, CommandContext& context, Step step) {
     return status;
   } catch (const std::ios_base::failure&) {
     context.err << who << ": cannot write standard output\n";
+  } catch (const EnvironmentError& e) {
+    context.err << who << ": " << e.what() << "\n";
+    return kExitEnvironment;
   } catch (const std::exception& e) {
     context.err << who << ": " << e.what() << "\n";
   }
-  return 1;
+  return kExitFlowFailure;
 }
 
 int runCommandLine(const std::vector<std::string>& argv, CommandContext& context) {
@@ -111,6 +115,12 @@ int runCommandLine(const std::vector<std::string>& argv, CommandContext& context
       return deliver("hvdetector", context, [&] {
         printHelp(context.out);
         return 0;
+      });
+    }
+    if (argv[i] == "--version") {
+      return deliver("hvdetector", context, [&] {
+        printVersion(context.out);
+        return kExitSuccess;
       });
     }
     const auto equals = argv[i].find('=');
@@ -156,7 +166,7 @@ int runCommandLine(const std::vector<std::string>& argv, CommandContext& context
 int usageError(CommandContext& context, std::string_view message) {
   context.err << "hvdetector: " << message << "\n"
               << "Try 'hvdetector --help' for more information.\n";
-  return 2;
+  return kExitUsage;
 }
 
 int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {

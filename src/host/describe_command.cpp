@@ -6,6 +6,7 @@
 #include "control/library_identity.h"
 #include "control/registration.h"
 #include "host/command.h"
+#include "host/exit_status.h"
 #include "host/host_platform.h"
 #include "host/safety_negotiation.h"
 #include "orchestrate/library_catalog.h"
@@ -103,14 +104,14 @@ int describeCommand(CommandContext& context) {
       << "  imports stdole2.tlb; " << library::kObjectSafetyLibraryName << " "
       << library::kObjectSafetyLibid.toString() << " version 1.0\n";
   // The safety answers come from live instances, as a browser would ask them.
-  HostPlatform host(context.options);
+  HostPlatform host(context);
   const ClassCatalog catalog = libraryCatalog(host.platform());
   for (const ClassInfo* info : {&baseClass(), &inetDownloaderClass()}) {
     describeClass(out, *info);
     printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance({catalog, nullUiSite()}));
   }
   describeRegistration(out);
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

@@ -5,9 +5,11 @@
 #include "control/dispatch.h"
 #include "control/library_classes.h"
 #include "host/command.h"
+#include "host/exit_status.h"
 #include "host/host_platform.h"
 #include "host/registered_control.h"
 #include "host/safety_negotiation.h"
+#include "host/usable_environment.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
 #include "runtime/text_encoding.h"
@@ -85,16 +87,14 @@ int detectCommand(CommandContext& context) {
   const bool json = context.args.size() == 1 && context.args[0] == "--json";
   if (!context.args.empty() && !json)
     return usageError(context, "detect takes only --json");
-  HostPlatform host(context.options);
-  host.registryStore().snapshot();
-  if (const auto& problem = host.registryStore().problem())
-    context.err << "hvdetector detect: " << problem->what() << " (the store reads as empty)\n";
+  HostPlatform host(context);
+  requireReadableStore(host.registryStore());
   const Detection detection = detect(host);
   if (json)
     printJson(context.out, detection);
   else
     printForPeople(context.out, detection);
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

@@ -10,11 +10,13 @@
 #include "control/library_classes.h"
 #include "download/download_naming.h"
 #include "host/command.h"
+#include "host/exit_status.h"
 #include "host/host_platform.h"
 #include "host/registered_control.h"
 #include "host/safety_negotiation.h"
 #include "host/terminal_message_box.h"
 #include "host/terminal_panel.h"
+#include "host/usable_environment.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
 #include "platform/posix/posix_code_page.h"
@@ -57,7 +59,7 @@ BoxMode boxModeFor(const CommandContext& context) {
 
 int reportError(CommandContext& context, std::int32_t number, const Text& description) {
   context.err << "hvdetector download: error " << number << ": " << toUtf8(description) << "\n";
-  return 1;
+  return kExitFlowFailure;
 }
 
 }  // namespace
@@ -65,8 +67,10 @@ int reportError(CommandContext& context, std::int32_t number, const Text& descri
 int downloadCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "download takes exactly one URL");
-  HostPlatform host(context.options);
+  HostPlatform host(context);
   Platform& platform = host.platform();
+  requireReadableStore(host.registryStore());
+  requireUsableTempFolder(platform.tempFolder);
   TerminalMessageBox boxes(context.err, std::cin, boxModeFor(context));
   TerminalPanel panel(context.err, onTerminal(context.err), boxes);
   boxes.beforeShow([&panel] { panel.flush(); });
@@ -95,7 +99,7 @@ int downloadCommand(CommandContext& context) {
   context.out << toAnsi(GetTempFolder(platform.tempFolder) + worker.RemoteFileToDownload().toText(),
                         kPosixCodePage)
               << "\n";
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

@@ -11,7 +11,9 @@
 #include "download/download_naming.h"
 #include "download/inet_downloader.h"
 #include "host/command.h"
+#include "host/exit_status.h"
 #include "host/host_platform.h"
+#include "host/usable_environment.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
@@ -72,8 +74,9 @@ class FetchEvents : public EventSink {
 int fetchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "fetch takes exactly one URL");
-  HostPlatform host(context.options);
+  HostPlatform host(context);
   Platform& platform = host.platform();
+  requireUsableTempFolder(platform.tempFolder);
   InetDownloader downloader(platform);
   const bool liveProgress = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   auto events = std::make_shared<FetchEvents>(context.err, liveProgress);
@@ -85,16 +88,16 @@ int fetchCommand(CommandContext& context) {
   } catch (const ScriptError& e) {
     context.err << "hvdetector fetch: error " << e.number() << ": " << toUtf8(e.description())
                 << "\n";
-    return 1;
+    return kExitFlowFailure;
   }
   host.loop().runUntil([&] { return events->completed || events->failed; });
   if (events->failed)
-    return 1;
+    return kExitFlowFailure;
   std::array<Variant, 0> none;
   const Variant name =
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);
   context.out << toAnsi(GetTempFolder(platform.tempFolder) + name.toText(), kPosixCodePage) << "\n";
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

@@ -17,7 +17,8 @@ struct HostNetwork {
   PosixFileService files;
 };
 
-// Checks one --connect-to value; throws std::invalid_argument when it is not HOST:PORT:ADDR:PORT.
+// Checks one --connect-to value up front, so that a bad one is a usage mistake rather than a
+// request that fails later; throws std::invalid_argument saying what is wrong.
 void checkConnectTo(const std::string& entry);
 
 }  // namespace hv

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 
+#include "host/command.h"
 #include "host/host_network.h"
-#include "host/host_options.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_processes.h"
@@ -14,10 +15,12 @@
 namespace hv {
 
 // The real ports of this machine, chosen by the host options and owned for one run of the host,
-// handed to the controls as one Platform.
+// handed to the controls as one Platform. When it goes, each --connect-to entry that no request
+// took is reported, so that a mistyped one is not lost behind a request to the real address.
 class HostPlatform {
  public:
-  explicit HostPlatform(const HostOptions& options);
+  explicit HostPlatform(const CommandContext& context);
+  ~HostPlatform();
   HostPlatform(const HostPlatform&) = delete;
   HostPlatform& operator=(const HostPlatform&) = delete;
 
@@ -27,6 +30,7 @@ class HostPlatform {
   EventLoop& loop() { return network_.loop; }
 
  private:
+  std::ostream& err_;
   RegistryStore registryStore_;
   StoreRegistry registry_{registryStore_};
   std::unique_ptr<EventLogPort> eventLog_;

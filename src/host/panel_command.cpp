@@ -7,6 +7,7 @@
 
 #include "control/control_layout.h"
 #include "host/command.h"
+#include "host/exit_status.h"
 #include "host/panel_svg.h"
 
 namespace hv {
@@ -77,16 +78,16 @@ int panelCommand(CommandContext& context) {
     context.out << svg << std::flush;
     if (!context.out) {
       context.err << "hvdetector panel: cannot write to standard output\n";
-      return 1;
+      return kExitFlowFailure;
     }
-    return 0;
+    return kExitSuccess;
   }
   if (const auto failure = writeWhole(*arguments.svgFile, svg)) {
     context.err << "hvdetector panel: cannot write " << *arguments.svgFile << ": " << *failure
                 << "\n";
-    return 1;
+    return kExitFlowFailure;
   }
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

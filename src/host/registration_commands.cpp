@@ -1,8 +1,11 @@
 #include <filesystem>
 #include <ostream>
+#include <stdexcept>
 
 #include "control/registration.h"
 #include "host/command.h"
+#include "host/environment_error.h"
+#include "host/exit_status.h"
 #include "host/registry_location.h"
 #include "platform/posix/registration_writer.h"
 #include "runtime/text_encoding.h"
@@ -21,6 +24,17 @@ std::vector<RegistrationKey> entries() {
   return registrationEntries(modulePath(), sizeof(void*) == 8);
 }
 
+// The writer refuses a store it cannot read or write, leaving it as it was: the store is the
+// environment the command runs in, not the command's own failure.
+template <typename Edit>
+void editStore(Edit edit) {
+  try {
+    edit();
+  } catch (const std::runtime_error& e) {
+    throw EnvironmentError(e.what());
+  }
+}
+
 }  // namespace
 
 int registerCommand(CommandContext& context) {
@@ -28,10 +42,10 @@ int registerCommand(CommandContext& context) {
     return usageError(context, "register takes no arguments");
   RegistryStore store(registryLocation(context.options));
   RegistrationWriter writer(store);
-  writer.registerEntries(entries());
+  editStore([&] { writer.registerEntries(entries()); });
   context.out << "registered the type library, HVDetector.InetDownloader and HVDetector.Base in "
               << writer.targetFile().string() << "\n";
-  return 0;
+  return kExitSuccess;
 }
 
 int unregisterCommand(CommandContext& context) {
@@ -39,9 +53,9 @@ int unregisterCommand(CommandContext& context) {
     return usageError(context, "unregister takes no arguments");
   RegistryStore store(registryLocation(context.options));
   RegistrationWriter writer(store);
-  writer.unregisterEntries(entries());
+  editStore([&] { writer.unregisterEntries(entries()); });
   context.out << "removed the registration from " << writer.targetFile().string() << "\n";
-  return 0;
+  return kExitSuccess;
 }
 
 }  // namespace hv

@@ -1,7 +1,8 @@
 #include "host/registry_location.h"
 
 #include <cstdlib>
-#include <stdexcept>
+
+#include "host/environment_error.h"
 
 namespace hv {
 namespace {
@@ -25,7 +26,7 @@ std::filesystem::path registryLocation(const HostOptions& options) {
   else if (const char* home = variable("HOME"))
     config = std::filesystem::path(home) / ".config";
   else
-    throw std::runtime_error("no registry store: give --registry PATH or set HVDETECTOR_REGISTRY");
+    throw EnvironmentError("no registry store: give --registry PATH or set HVDETECTOR_REGISTRY");
   return config / "hvdetector" / "registry";
 }
 

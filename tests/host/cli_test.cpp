@@ -1,5 +1,9 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "control/resources.h"
+#include "download/site_domain.h"
+#include "runtime/text_encoding.h"
 #include "support/host_run.h"
 
 namespace hv {
@@ -12,7 +16,25 @@ TEST(Cli, HelpListsEveryCommand) {
   const HostRun r = runHostWith({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("describe"), std::string::npos);
-  EXPECT_NE(r.out.find("usage: hvdetector"), std::string::npos);
+  EXPECT_NE(r.out.find("Usage: hvdetector"), std::string::npos);
+}
+
+TEST(Cli, VersionNamesTheLibraryTheTransferLibraryAndTheDomain) {
+  const HostRun r = runHostWith({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_THAT(r.out, ::testing::MatchesRegex("hvdetector 1\\.04\\.0008\n"
+                                             "libcurl [0-9]+\\.[0-9]+\\.[0-9]+[^\n]*\n"
+                                             "site domain " +
+                                             toUtf8(SiteDomain()) + "\n"));
+}
+
+// The package takes its version from the build, the module's resources carry their own: a
+// release that bumps one and not the other ships a package that lies about what it holds.
+TEST(Cli, ThePackageVersionIsTheModulesVersion) {
+  const auto& v = versionInfo().fileVersion;
+  EXPECT_EQ(std::to_string(v[0]) + "." + std::to_string(v[1]) + "." + std::to_string(v[2]) + "." +
+                std::to_string(v[3]),
+            HVDETECTOR_PROJECT_VERSION);
 }
 
 TEST(Cli, UsageMistakesExitWithTwoAndAHint) {

@@ -59,6 +59,7 @@ TEST_F(DownloadCommand, RefusedUrlIsTheCallersErrorWithoutABox) {
 }
 
 TEST_F(DownloadCommand, NeedsBothClassesRegistered) {
+  writeFile(store.path() / "registry.reg", "REGEDIT4\n");
   const HostRun run = host({"download", "http://www.corvantis.example/a.cvx"});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("class not registered"));

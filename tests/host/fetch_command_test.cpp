@@ -59,7 +59,26 @@ TEST_F(FetchCommand, FailuresExitNonZeroWithNumberAndDescription) {
               HasSubstr("error -200002: Invalid domain must be a URL for corvantis.example"));
 }
 
-TEST(HostOptions, ConnectToTakesCurlsFourFields) {
+// A mistyped entry leaves the request it was meant for to the host's real address: the run says
+// so once, whatever else happens.
+TEST_F(FetchCommand, AnEntryNoRequestTookIsReportedOnce) {
+  server.route("/doc/report.cvx", okReply("x"));
+  const std::string typo = "www.corvantis.exmaple:80:127.0.0.1:1";
+  const HostRun run =
+      runHostWith({"--connect-to", typo, "--connect-to",
+                   "www.corvantis.example:80:127.0.0.1:" + std::to_string(server.port()),
+                   "--connect-to", typo, "fetch", "http://www.corvantis.example/doc/report.cvx"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string report = "hvdetector: --connect-to " + typo + " matched no request\n";
+  EXPECT_EQ(run.err, report);
+
+  const HostRun noRequest = runHostWith({"--connect-to", typo, "describe"});
+  EXPECT_EQ(noRequest.err, "");
+}
+
+// Checked up front: a bad entry would otherwise be accepted and fail, or be ignored, only once a
+// request is made.
+TEST(HostOptions, ConnectToTakesCurlsFourFieldsWithPortsInRange) {
   struct Case {
     const char* value;
     bool accepted;
@@ -68,9 +87,22 @@ TEST(HostOptions, ConnectToTakesCurlsFourFields) {
       {"www.corvantis.example:80:127.0.0.1:8080", true},
       {"::127.0.0.1:", true},
       {"www.corvantis.example:443:[::1]:8443", true},
+      {"[::1]:443:[fe80::1%25eth0]:8443", true},
+      {":65535:localhost:1", true},
       {"www.corvantis.example:80:127.0.0.1", false},
       {"www.corvantis.example:http:127.0.0.1:80", false},
       {"a:1:b:2:c", false},
+      {"www.corvantis.example:0:127.0.0.1:80", false},
+      {"www.corvantis.example:80:127.0.0.1:0", false},
+      {"www.corvantis.example:99999:127.0.0.1:80", false},
+      {"www.corvantis.example:80:127.0.0.1:65536", false},
+      {"www.corvantis.example:-1:127.0.0.1:80", false},
+      {"www.corvantis.example:80::8080", false},
+      {":::", false},
+      {"www.corvantis.example:80:[::1:8080", false},
+      {"www.corvantis.example:80:::1]:8080", false},
+      {"www.corvantis.example:80:127.0.0.1 :8080", false},
+      {"www.corvantis.example:80:127.0.0.1:8080\n", false},
   };
   for (const auto& c : cases) {
     // With no command after it, an accepted option still ends in the "no command" usage error.

@@ -61,10 +61,10 @@ TEST(RegistryCommands, AMalformedStoreIsReportedWithFileAndLine) {
   TempDir dir;
   writeFile(dir / "bad.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"a\"=dword:xyz\n");
   const HostRun detect = host({"--registry", dir.path().string(), "detect"});
-  EXPECT_EQ(detect.status, 1);
+  EXPECT_EQ(detect.status, 3);
   EXPECT_NE(detect.err.find("bad.reg:3: bad dword"), std::string::npos) << detect.err;
   const HostRun reg = host({"--registry", dir.path().string(), "register"});
-  EXPECT_EQ(reg.status, 1);
+  EXPECT_EQ(reg.status, 3);
   EXPECT_NE(reg.err.find("bad.reg:3"), std::string::npos) << reg.err;
 }
 
@@ -86,13 +86,13 @@ const StorePathCase kStorePaths[] = {
        ::mkfifo((d / "pipe.reg").c_str(), 0644);
        return d / "pipe.reg";
      },
-     "pipe.reg: is not a regular file but a FIFO", 1, "cannot be read, nothing written: "},
+     "pipe.reg: is not a regular file but a FIFO", 3, "cannot be read, nothing written: "},
     {"LinkToADevice",
      [](const TempDir& d) {
        std::filesystem::create_symlink("/dev/zero", d / "zero.reg");
        return d / "zero.reg";
      },
-     "zero.reg: is not a regular file but a character device", 1, "character device"},
+     "zero.reg: is not a regular file but a character device", 3, "character device"},
     {"MissingFolder", [](const TempDir& d) { return d / "new" / "registry"; },
      "registry: the registry store does not exist", 0, "hvdetector-registration.reg"},
     {"MissingFile", [](const TempDir& d) { return d / "new" / "store.reg"; },
@@ -111,7 +111,7 @@ TEST_P(StorePathTest, DetectSaysWhatIsWrongAndRegisterCreatesOnlyWhatIsMissing) 
   const HostRun detect = host({store, "detect"});
   const HostRun reg = host({store, "register"});
   ::alarm(0);
-  EXPECT_EQ(detect.status, 1);
+  EXPECT_EQ(detect.status, 3);
   EXPECT_NE(detect.err.find(c.detectSays), std::string::npos) << detect.err;
   EXPECT_EQ(reg.status, c.registerStatus) << reg.err;
   EXPECT_NE((reg.out + reg.err).find(c.registerSays), std::string::npos) << reg.out << reg.err;

@@ -70,6 +70,7 @@ struct CurlTransferFactory::Multi {
   CurlTransferSettings settings;
   CURLM* handle = nullptr;
   curl_slist* connectTo = nullptr;
+  ConnectToRecord connectToRecord;
   std::optional<EventLoop::TimerId> timer;
 };
 
@@ -148,7 +149,7 @@ class CurlTransfer : public TransferControl {
 // --- the multi handle and the event loop ---------------------------------------------------
 
 CurlTransferFactory::Multi::Multi(EventLoop& eventLoop, CurlTransferSettings transferSettings)
-    : loop(eventLoop), settings(std::move(transferSettings)) {
+    : loop(eventLoop), settings(std::move(transferSettings)), connectToRecord(settings.connectTo) {
   initialiseCurlOnce();
   handle = curl_multi_init();
   if (handle == nullptr)
@@ -228,6 +229,10 @@ CurlTransferFactory::~CurlTransferFactory() = default;
 
 std::unique_ptr<TransferControl> CurlTransferFactory::createTransferControl() {
   return std::make_unique<CurlTransfer>(*multi_);
+}
+
+const ConnectToRecord& CurlTransferFactory::connectToRecord() const {
+  return multi_->connectToRecord;
 }
 
 // --- one transfer ---------------------------------------------------------------------------
@@ -318,6 +323,7 @@ void CurlTransfer::start(const std::string& url) {
   bodyEnded_ = false;
   bodyFailed_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  multi_.connectToRecord.noteRequest(url);
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, timeoutSeconds_);
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");

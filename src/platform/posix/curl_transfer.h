@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/connect_to_record.h"
 #include "platform/posix/event_loop.h"
 #include "platform/transfer_control_port.h"
 
@@ -29,6 +30,9 @@ class CurlTransferFactory : public TransferFactoryPort {
   CurlTransferFactory& operator=(const CurlTransferFactory&) = delete;
 
   std::unique_ptr<TransferControl> createTransferControl() override;
+
+  // Which connect-to entries the requests so far went through.
+  const ConnectToRecord& connectToRecord() const;
 
   struct Multi;
 

@@ -1,0 +1,24 @@
+# The manual page is made from `hvdetector --help` and `--version` by help2man, so a command or
+# option added to the host is in it with the next build. Without help2man a plain build goes on
+# without the page; HVDETECTOR_MANPAGE=ON (as the packaging script sets) makes it required.
+option(HVDETECTOR_MANPAGE "Require help2man and build the manual page" OFF)
+find_program(HVDETECTOR_HELP2MAN help2man)
+if(NOT HVDETECTOR_HELP2MAN)
+  if(HVDETECTOR_MANPAGE)
+    message(FATAL_ERROR "HVDETECTOR_MANPAGE needs help2man to make the manual page "
+      "(scripts/setup installs it)")
+  endif()
+  message(STATUS "help2man not found: the manual page is neither built nor installed")
+  return()
+endif()
+
+set(hvdetector_manpage ${PROJECT_BINARY_DIR}/hvdetector.1)
+add_custom_command(OUTPUT hvdetector.1 hvdetector.1.gz
+  COMMAND ${HVDETECTOR_HELP2MAN} --no-info --section=1
+    "--name=host the HVDetector controls as a browser page would"
+    --output=${hvdetector_manpage} $<TARGET_FILE:hvdetector>
+  COMMAND gzip -9nkf ${hvdetector_manpage}
+  DEPENDS hvdetector VERBATIM)
+add_custom_target(hvdetector_manpage ALL DEPENDS hvdetector.1 hvdetector.1.gz)
+install(FILES ${PROJECT_BINARY_DIR}/hvdetector.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+  COMPONENT runtime)

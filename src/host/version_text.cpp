@@ -1,0 +1,18 @@
+#include "host/version_text.h"
+
+#include <ostream>
+
+#include "control/library_identity.h"
+#include "download/site_domain.h"
+#include "platform/posix/curl_version.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+
+void printVersion(std::ostream& out) {
+  out << "hvdetector " << library::kModuleVersion << "\n"
+      << "libcurl " << curlVersion() << "\n"
+      << "site domain " << toUtf8(SiteDomain()) << "\n";
+}
+
+}  // namespace hv

@@ -1,0 +1,73 @@
+#include "platform/posix/connect_to_record.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace hv {
+namespace {
+
+// The flags libcurl's own transfer parses a URL with.
+constexpr unsigned kAsTheTransferParses = CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME;
+
+struct HostAndPort {
+  std::string host;
+  unsigned port;
+};
+
+// The host as libcurl connects to it (an IPv6 address in brackets) and the port, the scheme's
+// own when the URL names none.
+std::optional<HostAndPort> hostAndPortOf(const std::string& url) {
+  const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
+  if (!parsed ||
+      curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), kAsTheTransferParses) != CURLUE_OK)
+    return std::nullopt;
+  char* host = nullptr;
+  char* port = nullptr;
+  std::optional<HostAndPort> result;
+  if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      curl_url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+    result = HostAndPort{host, static_cast<unsigned>(std::stoul(port))};
+  }
+  curl_free(host);
+  curl_free(port);
+  return result;
+}
+
+}  // namespace
+
+ConnectToRecord::ConnectToRecord(const std::vector<std::string>& entries) {
+  for (const auto& text : entries) {
+    try {
+      entries_.push_back({text, ConnectToEntry::parse(text)});
+    } catch (const std::invalid_argument&) {
+    }
+  }
+}
+
+void ConnectToRecord::noteRequest(const std::string& url) {
+  anyRequest_ = true;
+  const auto target = hostAndPortOf(url);
+  if (!target)
+    return;
+  for (auto& entry : entries_) {
+    if (entry.parsed.matches(target->host, target->port)) {
+      entry.taken = true;
+      return;
+    }
+  }
+}
+
+std::vector<std::string> ConnectToRecord::unmatched() const {
+  std::vector<std::string> texts;
+  for (const auto& entry : entries_) {
+    if (anyRequest_ && !entry.taken && std::ranges::find(texts, entry.text) == texts.end())
+      texts.push_back(entry.text);
+  }
+  return texts;
+}
+
+}  // namespace hv

@@ -1,0 +1,14 @@
+#include <iostream>
+
+#include "platform/posix/curl_version.h"
+#include "platform/posix/registry_store.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2)
+    return 2;
+  hv::RegistryStore store(argv[1]);
+  const auto tree = store.snapshot();
+  std::cout << "libcurl " << hv::curlVersion() << "\n"
+            << (store.problem() ? store.problem()->what() : "the store reads") << "\n";
+  return store.problem() ? 1 : 0;
+}

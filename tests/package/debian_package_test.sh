@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Makes the Debian packages of a build in a scratch folder, checks what the host's package holds
+# and declares, unpacks it into a scratch root and runs the host from there, and has lintian
+# judge both packages when it is installed.
+#   debian_package_test.sh BUILD_DIR VERSION
+set -euo pipefail
+build=$1 version=$2
+for tool in dpkg-deb dpkg-shlibdeps; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skipped: $tool is not installed (scripts/setup installs it)"
+    exit 77
+  fi
+done
+if [ ! -f "$build/hvdetector.1.gz" ]; then
+  echo "skipped: no manual page in this build (help2man was not found when it was configured)"
+  exit 77
+fi
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
+  { cat "$scratch/cpack.log"; exit 1; }
+arch=$(dpkg --print-architecture)
+deb="$scratch/out/hvdetector_${version}_${arch}.deb"
+dev="$scratch/out/hvdetector-dev_${version}_${arch}.deb"
+for f in "$deb" "$dev"; do
+  [ -f "$f" ] || { echo "FAIL: no $(basename "$f"); made: $(ls "$scratch/out")" >&2; exit 1; }
+done
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|')
+outside=$(grep -v '^/$' <<<"$files" | grep -v '^/usr/' || true)
+[ -z "$outside" ] || fail "files outside /usr: $outside"
+for wanted in /usr/bin/hvdetector /usr/share/man/man1/hvdetector.1.gz \
+  /usr/share/hvdetector/registry/halverine.reg /usr/share/doc/hvdetector/copyright \
+  /usr/share/doc/hvdetector/changelog.gz; do
+  grep -qx -- "$wanted" <<<"$files" || fail "$wanted is not in the package"
+done
+! grep -q '^/usr/include/\|\.a$\|/cmake/' <<<"$files" || fail "development files in the host's package"
+dev_files=$(dpkg-deb --fsys-tarfile "$dev" | tar -t | sed 's|^\./|/|')
+for wanted in /usr/include/hvdetector/runtime/text.h /usr/share/doc/hvdetector-dev/copyright; do
+  grep -qx -- "$wanted" <<<"$dev_files" || fail "$wanted is not in the development package"
+done
+grep -q 'HVDetectorConfigVersion.cmake$' <<<"$dev_files" || fail "no package version file"
+
+depends=$(dpkg-deb --field "$deb" Depends)
+for library in libc6 libcurl libstdc++6; do
+  grep -q "$library" <<<"$depends" || fail "Depends does not name $library: $depends"
+done
+
+dpkg -x "$deb" "$scratch/root"
+host="$scratch/root/usr/bin/hvdetector"
+first=$("$host" --version | head -1)
+[ "$first" = "hvdetector 1.04.0008" ] || fail "--version says: $first"
+HOME="$scratch" "$host" describe >"$scratch/describe.txt" || fail "describe failed"
+grep -q '^library HVDetector ' "$scratch/describe.txt" || fail "describe printed no library"
+
+if command -v lintian >/dev/null; then
+  lintian --fail-on error "$deb" "$dev" || fail "lintian"
+else
+  echo "lintian is not installed: the packages were not judged by it"
+fi
+echo "packages made, unpacked and run: Depends: $depends"
