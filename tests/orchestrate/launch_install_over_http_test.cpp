@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <optional>
 
 #include "control/module_state.h"
@@ -118,6 +119,42 @@ INSTANTIATE_TEST_SUITE_P(
                                     u"The installer ended with exit status 194"},
                       InstallerCase{"Killed", "signal", u"The installer was ended by signal 9"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Page script runs in the pump before the installer starts; a file it removes is reported as
+// missing, in red.
+class PumpThatDeletes : public MessagePumpPort {
+ public:
+  PumpThatDeletes(MessagePumpPort& loop, testing::FakeUiSite& ui, std::string path)
+      : loop_(loop), ui_(ui), path_(std::move(path)) {}
+  void pumpOnce() override {
+    if (ui_.labels["lblDownload"].caption == u"Installing......")
+      std::filesystem::remove(path_);
+    loop_.pumpOnce();
+  }
+
+ private:
+  MessagePumpPort& loop_;
+  testing::FakeUiSite& ui_;
+  std::string path_;
+};
+
+TEST_F(WholeRoad, InstallerDeletedBeforeItRunsIsAnInstallErrorForAMissingFile) {
+  site.server.route(kInstallerPath, testing::okReply(testing::readFile(kRecordingProgram)));
+  PumpThatDeletes pump(site.network.loop, ui, dir.slashed() + "install63921449486000.exe");
+  Platform deleting{site.registry, site.eventLog,  site.tempFolder,    site.clock,
+                    pump,          site.transfers, site.network.files, site.processes};
+  const ClassCatalog catalog = libraryCatalog(deleting);
+  Base installing(deleting, {catalog, ui});
+  installing.INSTALL();
+  ASSERT_TRUE(
+      site.network.loop.runUntil([&] { return installing.lastDownloadStatus() != 0; },
+                                 std::chrono::steady_clock::now() + std::chrono::seconds(30)));
+  EXPECT_EQ(ui.labels["lblDownload"].caption, u"Install error");
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_EQ(ui.boxes[0].text,
+            u"Install failed, please try again by clicking refresh on your browser.\r\n"
+            u"shellAndWait:Error launching process File not found 53");
+}
 
 struct InjectionCase {
   const char* name;
