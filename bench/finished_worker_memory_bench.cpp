@@ -53,7 +53,7 @@ void BM_MemoryKeptPerFinishedElement(benchmark::State& state) {
     testing::FakePlatform fake;
     OwnedTransfers transfers;
     Platform platform{fake.registry,    fake.eventLog, fake.tempFolder, fake.clock,
-                      fake.messagePump, transfers,     fake.files};
+                      fake.messagePump, transfers,     fake.files,      fake.processes};
     const ClassCatalog classes = libraryCatalog(platform);
     Base base(platform, {classes, nullUiSite()});
     threadModuleState().logLevel = kLogSevere;  // no lines kept in the fake log

@@ -8,6 +8,7 @@
 #include "host/command.h"
 #include "host/environment_error.h"
 #include "host/exit_status.h"
+#include "host/flow_run.h"
 #include "host/help_text.h"
 #include "host/host_network.h"
 #include "host/version_text.h"
@@ -27,6 +28,12 @@ constexpr Command kCommands[] = {
      fetchCommand},
     {"download", "URL", "download URL through a page's Base, its panel live, and print the file",
      downloadCommand},
+    {"launch", "URL", "fetch the document at URL through a page's Base and open it", launchCommand},
+    {"launch-internal", "NAME",
+     "open NAME with the registered open command, as Base does after a download",
+     launchInternalCommand},
+    {"install", "[--location URL]",
+     "fetch the installer (from URL when given) through a page's Base and run it", installCommand},
     {"panel", "--svg FILE [--value N]",
      "draw Base's panel to scale as SVG, its bar at N (0 to 100, default 0); - is stdout",
      panelCommand},
@@ -68,6 +75,8 @@ constexpr Option kOptions[] = {
          throw std::invalid_argument("needs wait or print");
        options.boxes = value;
      }},
+    {"--timeout", "S", "give up a fetch, download, launch or install not done within S seconds",
+     [](HostOptions& options, const std::string& value) { options.timeout = parseTimeout(value); }},
 };
 
 void printHelp(std::ostream& out) {

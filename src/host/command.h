@@ -33,6 +33,9 @@ int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
 int downloadCommand(CommandContext& context);
+int launchCommand(CommandContext& context);
+int launchInternalCommand(CommandContext& context);
+int installCommand(CommandContext& context);
 int panelCommand(CommandContext& context);
 
 }  // namespace hv

@@ -12,8 +12,10 @@
 #include "download/inet_downloader.h"
 #include "host/command.h"
 #include "host/exit_status.h"
+#include "host/flow_run.h"
 #include "host/host_platform.h"
 #include "host/usable_environment.h"
+#include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
@@ -21,33 +23,29 @@
 namespace hv {
 namespace {
 
-// Prints the downloader's events as the page's handlers would see them.
-class FetchEvents : public EventSink {
+// The downloader's progress as a live line on the terminal, ended by either final event.
+class ProgressLine : public EventSink {
  public:
-  FetchEvents(std::ostream& err, bool liveProgress) : err_(err), liveProgress_(liveProgress) {}
+  ProgressLine(std::ostream& err, bool live) : err_(err), live_(live) {}
 
   void onEvent(DispId id, std::span<Variant> args) override {
-    namespace ids = inet_downloader_dispid;
-    if (id == ids::kEventProgress) {
+    if (id == inet_downloader_dispid::kEventProgress)
       showProgress(args[0].toInt32(), args[1].toInt32());
-    } else if (id == ids::kEventDownloadComplete) {
-      endProgressLine();
-      completed = true;
-    } else if (id == ids::kEventError) {
-      endProgressLine();
-      err_ << "hvdetector fetch: error " << args[0].toInt32() << ": " << toUtf8(args[1].toText())
-           << "\n";
-      failed = true;
-    }
+    else
+      end();
   }
 
-  bool completed = false;
-  bool failed = false;
+  // Ends a drawn line, so that what comes next starts a line of its own.
+  void end() {
+    if (shownPercent_ >= 0)
+      err_ << "\n";
+    shownPercent_ = -1;
+  }
 
  private:
   // Redrawn only when the shown percentage moves, so a terminal keeps up with a fast transfer.
   void showProgress(std::int32_t received, std::int32_t remaining) {
-    if (!liveProgress_)
+    if (!live_)
       return;
     const double total = static_cast<double>(received) + remaining;
     const int percent = total > 0 ? static_cast<int>(100.0 * received / total) : 100;
@@ -58,41 +56,46 @@ class FetchEvents : public EventSink {
          << "%)" << std::flush;
   }
 
-  void endProgressLine() {
-    if (shownPercent_ >= 0)
-      err_ << "\n";
-    shownPercent_ = -1;
-  }
-
   std::ostream& err_;
-  bool liveProgress_;
+  bool live_;
   int shownPercent_ = -1;
 };
+
+void reportError(CommandContext& context, std::int32_t number, const Text& description) {
+  context.err << "hvdetector fetch: error " << number << ": " << toUtf8(description) << "\n";
+}
 
 }  // namespace
 
 int fetchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "fetch takes exactly one URL");
+  FlowRun run(context, "hvdetector fetch");
   HostPlatform host(context);
   Platform& platform = host.platform();
   requireUsableTempFolder(platform.tempFolder);
   InetDownloader downloader(platform);
-  const bool liveProgress = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-  auto events = std::make_shared<FetchEvents>(context.err, liveProgress);
-  downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)->advise(events);
+  const bool live = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+  const auto progress = std::make_shared<ProgressLine>(context.err, live);
+  downloader.findConnectionPoint(downloader.classInfo().eventInterface.current.iid)
+      ->advise(progress);
+  const auto outcome = listenTo(downloader);
 
   std::array<Variant, 2> args{Variant(fromAnsi(context.args[0], kPosixCodePage)), Variant(Text())};
   try {
     invokeByName(downloader, u"Download", MemberKind::Method, args);
   } catch (const ScriptError& e) {
-    context.err << "hvdetector fetch: error " << e.number() << ": " << toUtf8(e.description())
-                << "\n";
+    reportError(context, e.number(), e.description());
     return kExitFlowFailure;
   }
-  host.loop().runUntil([&] { return events->completed || events->failed; });
-  if (events->failed)
+  const bool ended = run.awaitOutcome(
+      host.loop(), [&] { return outcome->ended(); }, [&] { progress->end(); });
+  if (!ended)
     return kExitFlowFailure;
+  if (outcome->failed) {
+    reportError(context, outcome->number, outcome->description);
+    return kExitFlowFailure;
+  }
   std::array<Variant, 0> none;
   const Variant name =
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,8 @@ struct HostOptions {
   std::vector<std::string> connectTo = {};
   // How message boxes show: "wait", "print", or empty to wait only on an interactive terminal.
   std::string boxes = {};
+  // How long a command may take to reach its flow's outcome; none: as long as it takes.
+  std::optional<std::chrono::milliseconds> timeout = {};
 };
 
 }  // namespace hv

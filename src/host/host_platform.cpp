@@ -13,8 +13,8 @@ HostPlatform::HostPlatform(const CommandContext& context)
       registryStore_(registryLocation(context.options)),
       eventLog_(makeEventLog(context.options)),
       network_(context.options),
-      platform_{registry_,     *eventLog_,         tempFolder_,   clock_,
-                network_.loop, network_.transfers, network_.files} {
+      platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
+                network_.loop, network_.transfers, network_.files, observedProcesses_} {
   selectAnsiCodePage(kPosixCodePage);
 }
 

@@ -5,8 +5,10 @@
 
 #include "host/command.h"
 #include "host/host_network.h"
+#include "host/observed_processes.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_temp_folder.h"
 #include "platform/posix/registry_store.h"
 #include "platform/posix/store_registry.h"
@@ -27,6 +29,8 @@ class HostPlatform {
   RegistryStore& registryStore() { return registryStore_; }
   // The message loop the downloads run on; a command runs it until its flow ends.
   EventLoop& loop() { return network_.loop; }
+  // Every start the library asked for in this run.
+  const ObservedProcesses& processes() const { return observedProcesses_; }
 
  private:
   std::ostream& err_;
@@ -36,6 +40,8 @@ class HostPlatform {
   PosixTempFolder tempFolder_;
   PosixClock clock_;
   HostNetwork network_;
+  PosixProcesses processes_;
+  ObservedProcesses observedProcesses_{processes_};
   Platform platform_;
 };
 

@@ -53,6 +53,7 @@ void drawBox(std::ostream& out, const std::string& title, const std::vector<std:
 }  // namespace
 
 void TerminalMessageBox::showCritical(TextView text, std::optional<TextView> title) {
+  ++shown_;
   if (beforeShow_)
     beforeShow_();
   const auto lines = linesOf(toUtf8(text));

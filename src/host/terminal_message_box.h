@@ -25,11 +25,15 @@ class TerminalMessageBox : public MessageBoxPort {
 
   void beforeShow(std::function<void()> hook) { beforeShow_ = std::move(hook); }
 
+  // How many boxes were shown so far.
+  int shown() const { return shown_; }
+
  private:
   std::ostream& err_;
   std::istream& in_;
   BoxMode mode_;
   std::function<void()> beforeShow_;
+  int shown_ = 0;
 };
 
 }  // namespace hv

@@ -97,6 +97,9 @@ class Base : public ControlObject, public ObjectSafety {
   std::int16_t controlIndex = 0;
   DownloaderBinding objInetDownloader{
       [this](DispId id, std::span<Variant> args) { onBoundEvent(id, args); }};
+  // The worker INSTALL started last: only the file it fetches may be made runnable. Elements
+  // are never unloaded, so the address stays its own.
+  const InetDownloader* installerDownload_ = nullptr;
 
   // Children, in their stored order.
   std::vector<std::shared_ptr<InetDownloader>> InetDownloader1;

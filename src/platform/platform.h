@@ -4,6 +4,7 @@
 #include "platform/event_log_port.h"
 #include "platform/file_service_port.h"
 #include "platform/message_pump_port.h"
+#include "platform/process_port.h"
 #include "platform/registry_port.h"
 #include "platform/temp_folder_port.h"
 #include "platform/transfer_control_port.h"
@@ -20,6 +21,7 @@ struct Platform {
   MessagePumpPort& messagePump;
   TransferFactoryPort& transfers;
   FileServicePort& files;
+  ProcessPort& processes;
 };
 
 }  // namespace hv

@@ -16,6 +16,7 @@ struct StandardError {
 constexpr StandardError kStandardErrors[] = {
     {runtime_error::kInvalidProcedureCall, "Invalid procedure call or argument"},
     {runtime_error::kOverflow, "Overflow"},
+    {runtime_error::kOutOfMemory, "Out of memory"},
     {runtime_error::kSubscriptOutOfRange, "Subscript out of range"},
     {runtime_error::kDivisionByZero, "Division by zero"},
     {runtime_error::kTypeMismatch, "Type mismatch"},

@@ -252,8 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DownloadOverHttp, RefusedConnectionIsOneError) {
   HostNetwork elsewhere{optionsFor(portNobodyListensOn())};
-  Platform refused{registry,       eventLog, tempFolder, clock, elsewhere.loop, elsewhere.transfers,
-                   elsewhere.files};
+  Platform refused{registry,        eventLog,       tempFolder,
+                   clock,           elsewhere.loop, elsewhere.transfers,
+                   elsewhere.files, processes};
   InetDownloader lonely(refused);
   lonely.findConnectionPoint(lonely.classInfo().eventInterface.current.iid)->advise(sink);
   Text url = u"http://www.corvantis.example/a.cvx", dest;

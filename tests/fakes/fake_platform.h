@@ -4,6 +4,7 @@
 #include "fakes/fake_event_log.h"
 #include "fakes/fake_file_service.h"
 #include "fakes/fake_message_pump.h"
+#include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
 #include "fakes/fake_transfer.h"
@@ -26,7 +27,9 @@ struct FakePlatform {
   FakeMessagePump messagePump;
   FakeTransferFactory transfers;
   FakeFileService files;
-  Platform platform{registry, eventLog, tempFolder, clock, messagePump, transfers, files};
+  FakeProcesses processes;
+  Platform platform{registry,    eventLog,  tempFolder, clock,
+                    messagePump, transfers, files,      processes};
   // What a page gives the controls it creates: the module's classes and a recording UI site.
   FakeUiSite ui;
   ClassCatalog classes = libraryCatalog(platform);

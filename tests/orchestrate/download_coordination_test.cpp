@@ -8,6 +8,7 @@
 #include "runtime/script_error.h"
 #include "support/base_under_test.h"
 #include "support/errors.h"
+#include "support/registered_application.h"
 
 namespace hv {
 namespace {
@@ -151,11 +152,12 @@ TEST_F(DownloadCoordination, InternalDownloadCompletesWithoutFollowUpAndDropsThe
 }
 
 TEST_F(DownloadCoordination, DownloadBeforeAnyFlowHandsTheFileToTheLaunchStep) {
+  testing::registerOpenCommand(fake.registry, "viewer \"%1\"");
   download(kDocumentUrl);
   serve("abc", u"3");
-  ASSERT_EQ(fake.ui.boxes.size(), 1u) << "the launch step is still to come and says so";
-  EXPECT_EQ(fake.ui.boxes[0].text, u"Base.LaunchInternal is not implemented yet");
-  EXPECT_EQ(fake.ui.boxes[0].title, Text(u"Corvantis Halverine Detector"));
+  EXPECT_THAT(fake.processes.commandLines(),
+              ElementsAre(u"viewer \"/tmp/report63921449486000.cvx\""));
+  EXPECT_THAT(fake.ui.boxes, IsEmpty());
   EXPECT_EQ(base->lastDownloadStatus(), 1);
   EXPECT_EQ(base->boundDownloader(), nullptr);
 }

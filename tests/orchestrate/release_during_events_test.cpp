@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control/module_state.h"
+#include "runtime/script_error.h"
 #include "support/base_under_test.h"
 #include "support/recording_sink.h"
 
@@ -37,6 +38,8 @@ TEST_P(ReleaseBase, InsideTheHandlerLeavesTheWorkerToFinishAndReleaseEverything)
     fake.messagePump.onPump = drop;
   else
     fake.ui.onBox = drop;
+  // On completion the launch step shows its box when the document's program cannot start.
+  fake.processes.failure = ScriptError(-2147467259, u"", u"the program cannot start");
   serve(c.body, c.contentLength);
 
   EXPECT_EQ(base, nullptr);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -34,6 +35,12 @@ struct BaseUnderTest {
     transfer().responseCode = code;
     transfer().responseInfo = info;
     transfer().deliver(kTransferFailed);
+  }
+
+  // How many requests the workers have sent; the layout's own transfers send none.
+  std::size_t downloadsStarted() const {
+    return std::count_if(fake.transfers.created.begin(), fake.transfers.created.end(),
+                         [](const FakeTransfer* t) { return !t->executed.empty(); });
   }
 
   // What the progress bar has drawn, in order.

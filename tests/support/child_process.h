@@ -22,6 +22,7 @@ enum class ChildOutput {
   DevFull,     // a device that is always full
   Closed,      // no descriptor at all
   ClosedPipe,  // a pipe nobody reads any more
+  WithErrors,  // the file standard error goes to
 };
 
 struct ChildResult {
@@ -75,9 +76,13 @@ inline ChildResult runChild(const std::string& program, std::vector<std::string>
       ::close(pipeEnds[0]);
       posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
       break;
+    case ChildOutput::WithErrors:
+      break;  // once standard error is open, below
   }
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  if (output == ChildOutput::WithErrors)
+    posix_spawn_file_actions_adddup2(&actions, STDERR_FILENO, STDOUT_FILENO);
   // The test runner's own dispositions are not the child's business.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);

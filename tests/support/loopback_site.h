@@ -4,6 +4,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_event_log.h"
+#include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
 #include "host/host_network.h"
@@ -37,7 +38,9 @@ struct LoopbackSite {
   FakeEventLog eventLog;
   FakeTempFolder tempFolder;
   FakeClock clock;
-  Platform platform{registry, eventLog, tempFolder, clock, network.loop, transfers, network.files};
+  FakeProcesses processes;
+  Platform platform{registry,     eventLog,  tempFolder,    clock,
+                    network.loop, transfers, network.files, processes};
 };
 
 }  // namespace hv::testing

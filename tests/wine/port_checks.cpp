@@ -9,6 +9,7 @@
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_service.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_temp_folder.h"
 #include "runtime/script_error.h"
@@ -89,7 +90,7 @@ void checkTempFolderAndClock(Checks& checks) {
                now.dayOfYear >= 1 && now.dayOfYear <= 366);
 }
 
-// The runtime error number a file operation raised, 0 when it succeeded.
+// The runtime error number a file or process operation raised, 0 when it succeeded.
 template <typename Operation>
 int fileError(Operation operation) {
   try {
@@ -150,6 +151,31 @@ void checkEventLog(Checks& checks) {
   checks.check("an information entry is written to the event log", written);
 }
 
+// Exit codes are 32 bits on Windows: the restart-needed code of an installer arrives whole.
+void checkProcesses(Checks& checks) {
+  Win32Processes processes;
+  ProcessOutcome ended;
+  checks.equal("a waited-for process starts", fileError([&] {
+                 ended = processes.startAndWait(u"cmd.exe /c exit 3010", WindowStyle::Hidden);
+               }),
+               0);
+  checks.check("it is reported as exited", ended.kind == ProcessOutcome::Kind::Exited);
+  checks.equal("with its exit code", static_cast<long>(ended.code), 3010L);
+  checks.equal("a process started without waiting",
+               fileError([&] { processes.start(u"cmd.exe /c exit 0", WindowStyle::NormalFocus); }),
+               0);
+  char folder[MAX_PATH];
+  GetTempPathA(sizeof folder, folder);
+  const std::string missing =
+      "\"" + std::string(folder) + "hvdetector-no-such-installer.exe\" /S /P";
+  checks.equal("a missing installer", fileError([&] {
+                 processes.startAndWait(Text(missing.begin(), missing.end()), WindowStyle::Hidden);
+               }),
+               53);
+  checks.equal("an empty command line",
+               fileError([&] { processes.start(u"", WindowStyle::NormalFocus); }), 5);
+}
+
 }  // namespace
 
 void checkPorts(Checks& checks) {
@@ -157,6 +183,7 @@ void checkPorts(Checks& checks) {
   checkTempFolderAndClock(checks);
   checkFiles(checks);
   checkEventLog(checks);
+  checkProcesses(checks);
 }
 
 }  // namespace hv::client

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_service.h"
 #include "platform/win32/win32_message_pump.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_temp_folder.h"
 #include "platform/win32/win32_transfers.h"
@@ -30,7 +31,9 @@ Platform& makePlatform() {
   static Win32MessagePump messagePump;
   static Win32Transfers transfers;
   static Win32FileService files;
-  static Platform platform{registry, eventLog, tempFolder, clock, messagePump, transfers, files};
+  static Win32Processes processes;
+  static Platform platform{registry,    eventLog,  tempFolder, clock,
+                           messagePump, transfers, files,      processes};
   return platform;
 }
 

@@ -1,0 +1,105 @@
+// `hvdetector install [--location URL]`: a page's Base fetching the installer and running it.
+#include <array>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "control/dispatch.h"
+#include "host/command.h"
+#include "host/exit_status.h"
+#include "host/flow_run.h"
+#include "host/host_platform.h"
+#include "host/page_base.h"
+#include "host/usable_environment.h"
+#include "host/worker_outcome.h"
+#include "platform/posix/posix_code_page.h"
+#include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+namespace {
+
+constexpr char kWho[] = "hvdetector install";
+
+// The installer's URL, when the command line gives one; throws std::invalid_argument for any
+// other argument.
+std::optional<std::string> locationArgument(const std::vector<std::string>& args) {
+  if (args.empty())
+    return std::nullopt;
+  if (args.size() == 2 && args[0] == "--location" && !args[1].empty())
+    return args[1];
+  if (args.size() == 1 && args[0].starts_with("--location=") && args[0].size() > 11)
+    return args[0].substr(11);
+  throw std::invalid_argument("install takes no arguments but --location URL");
+}
+
+int reportError(CommandContext& context, const ScriptError& e) {
+  context.err << kWho << ": error " << e.number() << ": " << toUtf8(e.description()) << "\n";
+  return kExitFlowFailure;
+}
+
+// Starts the download of the installer as the page's script would; false when it did not start.
+bool startInstall(CommandContext& context, Base& base, const std::optional<std::string>& location) {
+  try {
+    if (location) {
+      std::array<Variant, 1> url{Variant(fromAnsi(*location, kPosixCodePage))};
+      invokeByName(base, u"DownloadLocation", MemberKind::PropertyPut, url);
+      // The control ignores a location off the vendor's domain and would fetch its own
+      // installer instead, which is not what the person asked for.
+      if (base.installerUrl() != url[0].toText()) {
+        context.err << kWho << ": the control refused " << *location
+                    << " as the installer's location (it is not on the vendor's domain)\n";
+        return false;
+      }
+    }
+    invokeByName(base, u"INSTALL", MemberKind::Method, {});
+  } catch (const ScriptError& e) {
+    reportError(context, e);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int installCommand(CommandContext& context) {
+  std::optional<std::string> location;
+  try {
+    location = locationArgument(context.args);
+  } catch (const std::invalid_argument& e) {
+    return usageError(context, e.what());
+  }
+  FlowRun run(context, kWho);
+  HostPlatform host(context);
+  PageBase page(context, host);
+  requireUsableTempFolder(host.platform().tempFolder);
+  Base& base = page.base();
+
+  const std::size_t loaded = base.inetDownloaders().size();
+  if (!startInstall(context, base, location)) {
+    page.panel().flush();
+    return kExitFlowFailure;
+  }
+  const auto outcome = listenToNewWorker(base, loaded);
+  if (!outcome) {
+    context.err << kWho << ": the control started no download\n";
+    return kExitFlowFailure;
+  }
+  const auto flush = [&] { page.panel().flush(); };
+  if (!run.awaitOutcome(
+          host.loop(), [&] { return outcome->ended(); }, flush))
+    return kExitFlowFailure;
+  flush();
+  const auto& starts = host.processes().starts();
+  if (page.boxesShown() > 0 || base.statusLabel().Caption() != u"Install complete" ||
+      starts.empty()) {
+    context.err << kWho << ": the application was not installed\n";
+    return kExitFlowFailure;
+  }
+  context.out << toAnsi(starts.back().commandLine, kPosixCodePage) << "\n";
+  return kExitSuccess;
+}
+
+}  // namespace hv

@@ -1,0 +1,29 @@
+#include "host/observed_processes.h"
+
+namespace hv {
+
+void ObservedProcesses::start(const Text& commandLine, WindowStyle style) {
+  const std::size_t at = starts_.size();
+  starts_.push_back({commandLine, std::nullopt, std::nullopt});
+  try {
+    inner_.start(commandLine, style);
+  } catch (const ScriptError& e) {
+    starts_[at].failure = e;
+    throw;
+  }
+}
+
+ProcessOutcome ObservedProcesses::startAndWait(const Text& commandLine, WindowStyle style) {
+  const std::size_t at = starts_.size();
+  starts_.push_back({commandLine, std::nullopt, std::nullopt});
+  try {
+    const ProcessOutcome outcome = inner_.startAndWait(commandLine, style);
+    starts_[at].outcome = outcome;
+    return outcome;
+  } catch (const ScriptError& e) {
+    starts_[at].failure = e;
+    throw;
+  }
+}
+
+}  // namespace hv

@@ -1,0 +1,20 @@
+#include "orchestrate/shell_and_wait.h"
+
+#include "diag/event_logging.h"
+#include "runtime/numeric_conversion.h"
+#include "runtime/script_error.h"
+
+namespace hv {
+
+ProcessOutcome shellAndWait(Platform& platform, Text commandLine) {
+  try {
+    LogDebug(platform, u"Executing " + commandLine);
+    return platform.processes.startAndWait(commandLine, WindowStyle::Hidden);
+  } catch (const ScriptError& failure) {
+    throw ScriptError(-200002, u"shellAndWait",
+                      u"shellAndWait:Error launching process " + failure.description() + u" " +
+                          numberToText(failure.number()));
+  }
+}
+
+}  // namespace hv

@@ -1,0 +1,160 @@
+#include "platform/posix/posix_processes.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <future>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "platform/posix/windows_command_line.h"
+#include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
+
+extern char** environ;
+
+namespace hv {
+namespace {
+
+std::int32_t runtimeErrorFor(int error) {
+  switch (error) {
+    case ENOENT:
+      return runtime_error::kFileNotFound;
+    case ENOTDIR:
+    case ELOOP:
+      return runtime_error::kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case ETXTBSY:
+      return runtime_error::kPermissionDenied;
+    case ENAMETOOLONG:
+      return runtime_error::kBadFileNameOrNumber;
+    case ENOMEM:
+    case EAGAIN:
+      return runtime_error::kOutOfMemory;
+    default:  // not a program, an argument list too long for the system, ...
+      return runtime_error::kInvalidProcedureCall;
+  }
+}
+
+// A command line made ready for posix_spawn: its words as C strings.
+class SpawnRequest {
+ public:
+  explicit SpawnRequest(const Text& commandLine) {
+    const std::string line = toAnsi(commandLine);
+    // A NUL would end the C string early and start something other than what was logged.
+    if (line.find('\0') != std::string::npos)
+      throw runtimeError(runtime_error::kInvalidProcedureCall);
+    words_ = splitWindowsCommandLine(line);
+    if (words_.program.empty())
+      throw runtimeError(runtime_error::kInvalidProcedureCall);
+  }
+
+  // 0 with the child's id, or the error number of the failed start.
+  int spawn(pid_t& pid, bool ownProcessGroup) {
+    std::vector<char*> argv{words_.program.data()};
+    for (auto& argument : words_.arguments)
+      argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t everySignal;
+    sigfillset(&everySignal);
+    posix_spawnattr_setsigdefault(&attributes, &everySignal);
+    sigset_t noSignal;
+    sigemptyset(&noSignal);
+    posix_spawnattr_setsigmask(&attributes, &noSignal);
+    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
+    if (ownProcessGroup)
+      flags |= POSIX_SPAWN_SETPGROUP;
+    posix_spawnattr_setflags(&attributes, flags);
+
+    const char* program = words_.program.c_str();
+    const bool onPath = words_.program.find('/') == std::string::npos;
+    const int error = onPath
+                          ? posix_spawnp(&pid, program, &actions, &attributes, argv.data(), environ)
+                          : posix_spawn(&pid, program, &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error;
+  }
+
+ private:
+  CommandLineWords words_;
+};
+
+// Blocks until the child has ended; waitpid sleeps in the kernel.
+int waitFor(pid_t pid, int& status) {
+  pid_t ended;
+  do {
+    ended = ::waitpid(pid, &status, 0);
+  } while (ended == -1 && errno == EINTR);
+  return ended == -1 ? errno : 0;
+}
+
+}  // namespace
+
+void PosixProcesses::start(const Text& commandLine, WindowStyle) {
+  SpawnRequest request(commandLine);
+  // The child is started by the thread that will wait for it: once the start has succeeded,
+  // nothing can fail in between and leave it unwaited.
+  std::promise<int> spawned;
+  std::future<int> result = spawned.get_future();
+  try {
+    std::thread([request = std::move(request), spawned = std::move(spawned)]() mutable {
+      pid_t pid = 0;
+      int error = ENOMEM;
+      try {
+        error = request.spawn(pid, true);
+      } catch (const std::bad_alloc&) {
+      }
+      spawned.set_value(error);
+      int status = 0;
+      if (error == 0)
+        waitFor(pid, status);
+    }).detach();
+  } catch (const std::system_error&) {
+    throw runtimeError(runtime_error::kOutOfMemory);
+  }
+  if (const int error = result.get(); error != 0)
+    throw runtimeError(runtimeErrorFor(error));
+}
+
+ProcessOutcome PosixProcesses::startAndWait(const Text& commandLine, WindowStyle) {
+  SpawnRequest request(commandLine);
+  pid_t pid = 0;
+  if (const int error = request.spawn(pid, false); error != 0)
+    throw runtimeError(runtimeErrorFor(error));
+  int status = 0;
+  if (const int error = waitFor(pid, status); error != 0)
+    return {ProcessOutcome::Kind::WaitFailed, 0,
+            fromAnsi(std::error_code(error, std::generic_category()).message())};
+  if (WIFEXITED(status))
+    return {ProcessOutcome::Kind::Exited, static_cast<std::uint32_t>(WEXITSTATUS(status)), {}};
+  return {ProcessOutcome::Kind::Signalled, static_cast<std::uint32_t>(WTERMSIG(status)), {}};
+}
+
+void PosixProcesses::allowToRun(const Text& path) {
+  const std::string name = toAnsi(path);
+  if (name.find('\0') != std::string::npos)
+    return;
+  const int fd = ::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return;
+  struct stat info;
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+    ::fchmod(fd, (info.st_mode & 07777) | S_IXUSR);
+  ::close(fd);
+}
+
+}  // namespace hv

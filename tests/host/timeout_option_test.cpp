@@ -1,0 +1,100 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/child_process.h"
+#include "support/site_host.h"
+
+namespace hv {
+namespace {
+
+using ::testing::HasSubstr;
+using namespace testing;
+
+// The limit ends a run wherever it is held up: in the loop waiting for a response, or deep
+// inside the copy of a body that stopped coming. The host runs as its own process, since a run
+// held up outside the loop can only be ended by ending the process.
+struct StallCase {
+  const char* name;
+  std::vector<std::string> command;
+  Reply stall;
+};
+
+Reply silentServer() {
+  return Reply{"", 0, {}, Reply::Then::Stall};
+}
+
+Reply bodyThatStopsComing() {
+  Reply reply = replyWithLength("CVX/1\n", "100000");
+  reply.then = Reply::Then::Stall;
+  return reply;
+}
+
+void PrintTo(const StallCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+const std::string kStalled = std::string(kSiteUrl) + "/dl/stalled.cvx";
+const std::string kStalledInstaller = std::string(kSiteUrl) + kInstallerPath;
+
+class TimeoutOption : public ::testing::TestWithParam<StallCase> {
+ protected:
+  ChildResult runStalled(const std::vector<std::string>& command) {
+    std::vector<std::string> args = host.hostArgs(command);
+    args.insert(args.begin(), {"--timeout", "0.5"});
+    return runChild(HVDETECTOR_BINARY, args, {"TMPDIR=" + host.downloads.path().string()},
+                    ChildOutput::DevFull, errors.string(), 20000);
+  }
+
+  SiteHost host;
+  TempDir logs;
+  std::filesystem::path errors = logs / "stderr";
+};
+
+TEST_P(TimeoutOption, EndsTheStalledRunWithTheReason) {
+  const StallCase& c = GetParam();
+  host.installApplication("/bin/true \"%1\"");
+  host.site.route("/dl/stalled.cvx", c.stall);
+  host.site.route(kInstallerPath, c.stall);
+  const ChildResult result = runStalled(c.command);
+  EXPECT_EQ(result.exitStatus, 1) << readFile(errors);
+  EXPECT_THAT(readFile(errors),
+              HasSubstr("hvdetector " + c.command[0] +
+                        ": no outcome within 0.5 seconds, giving up (--timeout)\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TimeoutOption,
+    ::testing::Values(
+        StallCase{"FetchSilentServer", {"fetch", kStalled}, silentServer()},
+        StallCase{"FetchBody", {"fetch", kStalled}, bodyThatStopsComing()},
+        StallCase{"DownloadSilentServer", {"download", kStalled}, silentServer()},
+        StallCase{"DownloadBody", {"download", kStalled}, bodyThatStopsComing()},
+        StallCase{"LaunchSilentServer", {"launch", kStalled}, silentServer()},
+        StallCase{"LaunchBody", {"launch", kStalled}, bodyThatStopsComing()},
+        StallCase{"InstallSilentServer", {"install"}, silentServer()},
+        StallCase{"InstallBody", {"install"}, bodyThatStopsComing()},
+        StallCase{"InstallerThatDoesNotEnd", {"install"}, okReply("#!/bin/sh\nexec sleep 3\n")}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TimeoutValue, IsAPositiveNumberOfSeconds) {
+  for (const char* bad : {"0", "-1", "", "abc", "5s", "nan", "inf", "1e10", "0x10"}) {
+    const HostRun run = runHostWith({"--timeout", bad, "fetch", "http://www.corvantis.example/a"});
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_THAT(run.err, HasSubstr("--timeout: needs a number of seconds greater than 0")) << bad;
+  }
+}
+
+TEST(TimeoutValue, LeavesARunThatEndsInTimeAsItIs) {
+  SiteHost host;
+  host.site.route("/dl/report.cvx", okReply("CVX/1\n"));
+  for (const char* limit : {"5", "1e5"}) {
+    std::vector<std::string> args =
+        host.hostArgs({"fetch", std::string(kSiteUrl) + "/dl/report.cvx"});
+    args.insert(args.begin(), {"--timeout", limit});
+    const HostRun run = runHostWith(args);
+    EXPECT_EQ(run.status, 0) << limit << run.err;
+  }
+}
+
+}  // namespace
+}  // namespace hv
