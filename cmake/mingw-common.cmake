@@ -9,8 +9,3 @@ set(CMAKE_FIND_ROOT_PATH /usr/${HVDETECTOR_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# No hot/cold splitting: an empty cold part leaves a zero-length unwind entry beside another
-# function's, and the 32-bit DWARF unwinder's lookup can then miss the frame that catches, so a
-# C++ exception caught inside a COM method would end the host instead.
-set(CMAKE_C_FLAGS_INIT "-fno-reorder-blocks-and-partition")
-set(CMAKE_CXX_FLAGS_INIT "-fno-reorder-blocks-and-partition")

@@ -158,11 +158,13 @@ number = 7
 downloader.getFileNameParts number
 CheckErrorNumber "a text without a dot", 5
 CheckEqual "a failed member leaves a number a number", VarType(number), vbInteger
-Dim day
+Dim day, target
 day = Now
-base.LAUNCH day
-Err.Clear
-CheckEqual "a failed LAUNCH leaves a date a date", VarType(day), vbDate
+' A date's text is no URL of the vendor's site, so Download refuses it after converting it.
+target = ""
+base.Download day, target
+CheckErrorNumber "a date as the URL to download", -200002
+CheckEqual "a failed member leaves a date a date", VarType(day), vbDate
 text = "report.cvx"
 downloader.getFileNameParts text
 Check "a text variable is accepted by a text-by-reference parameter", Err.Number <> kTypeMismatch
