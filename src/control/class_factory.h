@@ -21,10 +21,14 @@ class ClassLookup {
 };
 
 // What whoever creates a control hands it: where the classes of its children are found and where
-// it shows itself. Both outlive the control and every child it loads later.
+// it shows itself. Both outlive the control and every child it loads later: `classes` and a site
+// its creator keeps are the creator's to keep alive; a site made for the one control is held
+// through `uiOwner` by every control that keeps the context, so page script dropping its last
+// reference in the middle of a flow never takes the site from under it.
 struct CreationContext {
   const ClassLookup& classes;
   UiSite& ui;
+  std::shared_ptr<UiSite> uiOwner = {};
 };
 
 // Makes instances of one control class, as the module hands it out for the class identifier.

@@ -6,6 +6,7 @@
 #include "control/module_state.h"
 #include "platform/win32/com_errors.h"
 #include "platform/win32/com_objects.h"
+#include "platform/win32/win32_ui_site.h"
 
 namespace hv {
 
@@ -48,7 +49,8 @@ HRESULT STDMETHODCALLTYPE ComClassFactory::CreateInstance(IUnknown* outer, REFII
     return CLASS_E_NOAGGREGATION;
   IUnknown* instance = nullptr;
   try {
-    instance = wrapControl(factory_.createInstance(context_));
+    const auto site = std::make_shared<Win32UiSite>();
+    instance = wrapControl(factory_.createInstance({classes_, *site, site}));
   } catch (const ScriptError& error) {
     reportScriptError(error, nullptr);
     return scodeOf(error);

@@ -12,10 +12,9 @@ namespace hv {
 // a reference to it the module stays loaded, as it does under LockServer.
 class ComClassFactory : public IClassFactory {
  public:
-  // Instances are made with `context`: the module's own classes for their children, and a UI
-  // site of their own.
-  ComClassFactory(const ClassFactory& factory, const CreationContext& context)
-      : factory_(factory), context_(context) {}
+  // Instances find their children's classes in `classes`, and each gets a UI site of its own.
+  ComClassFactory(const ClassFactory& factory, const ClassLookup& classes)
+      : factory_(factory), classes_(classes) {}
 
   const ClassInfo& classInfo() const { return factory_.classInfo(); }
   virtual ~ComClassFactory() = default;
@@ -29,7 +28,7 @@ class ComClassFactory : public IClassFactory {
 
  private:
   const ClassFactory& factory_;
-  const CreationContext& context_;
+  const ClassLookup& classes_;
   std::atomic<ULONG> references_{0};  // the clients' references; the module's own is not one
 };
 

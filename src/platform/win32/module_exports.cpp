@@ -23,13 +23,6 @@ const ClassCatalog& catalog() {
   return classes;
 }
 
-// Children come from the module's own classes. The controls draw nothing on Windows yet, so
-// every instance shares the site that shows nothing.
-const CreationContext& creationContext() {
-  static const CreationContext context{catalog(), nullUiSite()};
-  return context;
-}
-
 std::vector<RegistrationKey> registrationOf(const std::wstring& path) {
   return registrationEntries(textOf(path.c_str(), path.size()), sizeof(void*) == 8);
 }
@@ -48,11 +41,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
     return E_POINTER;
   *object = nullptr;
   try {
-    // A deque: the factories hold their own reference counts and never move.
+    // A deque: the factories hold their own reference counts and never move. Children come
+    // from the module's own classes.
     static std::deque<hv::ComClassFactory> factories = [] {
       std::deque<hv::ComClassFactory> made;
       for (const auto& factory : hv::catalog().factories())
-        made.emplace_back(factory, hv::creationContext());
+        made.emplace_back(factory, hv::catalog());
       return made;
     }();
     const hv::Guid wanted = hv::fromGuid(clsid);
