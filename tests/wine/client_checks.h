@@ -9,6 +9,8 @@
 
 namespace hv::client {
 
+class BoxWatcher;
+
 // Counts checks and names each failure; main prints "N passed, N failed".
 struct Checks {
   int passed = 0;
@@ -67,5 +69,7 @@ void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
+void checkUiSite(Checks& checks);
+void checkFlows(Checks& checks, BoxWatcher& watcher);
 
 }  // namespace hv::client

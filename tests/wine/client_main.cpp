@@ -3,7 +3,10 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <cwchar>
+#include <string>
 
+#include "box_watcher.h"
 #include "client_checks.h"
 
 namespace hv::client {
@@ -31,17 +34,10 @@ std::wstring bstrText(BSTR value) {
 
 }  // namespace hv::client
 
-int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::printf("usage: hvdetector_com_client MODULE-PATH\n");
-    return 2;
-  }
+namespace {
+
+void runChecks(hv::client::Checks& checks, const std::wstring& modulePath) {
   using namespace hv::client;
-  Checks checks;
-  if (FAILED(CoInitialize(nullptr))) {
-    std::printf("FAIL: COM does not start\n0 passed, 1 failed\n");
-    return 1;
-  }
   checkObjectSafety(checks);
   checkInterfaces(checks);
   checkDispatch(checks);
@@ -50,8 +46,35 @@ int wmain(int argc, wchar_t** argv) {
   checkLifetimes(checks);
   checkTypeLibrary(checks);
   checkPorts(checks);
-  checkResources(checks, argv[1]);
-  checkRegistration(checks, argv[1]);  // last: it unregisters the module
+  checkUiSite(checks);
+  checkResources(checks, modulePath);
+  checkRegistration(checks, modulePath);  // last: it unregisters the module
+}
+
+}  // namespace
+
+// hvdetector_com_client MODULE-PATH          the module's checks
+// hvdetector_com_client --flows MODULE-PATH  Base's flows, with the event log traced
+int wmain(int argc, wchar_t** argv) {
+  const bool flows = argc == 3 && std::wcscmp(argv[1], L"--flows") == 0;
+  if (argc != 2 && !flows) {
+    std::printf("usage: hvdetector_com_client [--flows] MODULE-PATH\n");
+    return 2;
+  }
+  using namespace hv::client;
+  Checks checks;
+  if (FAILED(CoInitialize(nullptr))) {
+    std::printf("FAIL: COM does not start\n0 passed, 1 failed\n");
+    return 1;
+  }
+  {
+    // Boxes are modal: someone has to read and close each one the module opens.
+    BoxWatcher watcher;
+    if (flows)
+      checkFlows(checks, watcher);
+    else
+      runChecks(checks, argv[1]);
+  }
   CoUninitialize();
   std::printf("%d passed, %d failed\n", checks.passed, checks.failed);
   return checks.failed;
