@@ -60,6 +60,8 @@ class Page {
   explicit operator bool() const { return base_ != nullptr; }
 
   HRESULT call(DISPID id, const wchar_t* argument) {
+    if (!base_)
+      return REGDB_E_CLASSNOTREG;
     std::vector<VARIANT> args;
     if (argument)
       args.push_back(textVariant(argument));
@@ -179,6 +181,7 @@ void checkLogLines(Checks& checks, BoxWatcher& watcher) {
 }  // namespace
 
 void checkFlows(Checks& checks, BoxWatcher& watcher) {
+  checks.check("Base is registered", static_cast<bool>(Page()));
   ScratchKeys keys({{HKEY_CLASSES_ROOT, kMimeKey},
                     {HKEY_CLASSES_ROOT, L"Corvantis Executable"},
                     {HKEY_LOCAL_MACHINE, L"Software\\Corvantis"}});
