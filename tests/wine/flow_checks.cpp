@@ -16,74 +16,8 @@ namespace {
 
 using namespace base_dispid;
 
-constexpr const wchar_t* kTitle = L"Corvantis Halverine Detector";
-// A box without a title of its own carries the system's caption.
-constexpr const wchar_t* kUntitled = L"Error";
-constexpr DWORD kProgramLimitMs = 20000;
-
-const std::wstring kMimeKey = L"MIME\\Database\\Content Type\\application/x-corvantis-x-file";
-const std::wstring kOpenCommandKey = L"Corvantis Executable\\Shell\\Open\\Command";
-const std::wstring kLoggingKey = L"Software\\Corvantis\\Detector";
-
-std::string narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) {
-    if (c == L'\r' || c == L'\n')
-      out += c == L'\r' ? "\\r" : "\\n";
-    else
-      out += c < 128 ? static_cast<char>(c) : '?';
-  }
-  return out;
-}
-
 std::wstring wide(const Text& text) {
   return std::wstring(text.begin(), text.end());
-}
-
-std::wstring tempFolder() {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return folder;
-}
-
-// A Base as a page holds it, with the boxes its calls open.
-class Page {
- public:
-  Page() : base_(createDispatch(kBaseClsid)) {}
-  ~Page() {
-    if (base_)
-      base_->Release();
-  }
-  Page(const Page&) = delete;
-  Page& operator=(const Page&) = delete;
-
-  explicit operator bool() const { return base_ != nullptr; }
-
-  HRESULT call(DISPID id, const wchar_t* argument) {
-    if (!base_)
-      return REGDB_E_CLASSNOTREG;
-    std::vector<VARIANT> args;
-    if (argument)
-      args.push_back(textVariant(argument));
-    Call made = invoke(base_, id, DISPATCH_METHOD, args);
-    for (auto& arg : args)
-      VariantClear(&arg);
-    release(made);
-    return made.hr;
-  }
-
- private:
-  IDispatch* base_;
-};
-
-void checkBoxes(Checks& checks, const std::string& label, std::vector<SeenBox> seen,
-                const std::vector<SeenBox>& expected) {
-  checks.equal(label + ": boxes shown", seen.size(), expected.size());
-  for (std::size_t i = 0; i < std::min(seen.size(), expected.size()); ++i) {
-    checks.equal(label + ": title", narrow(seen[i].title), narrow(expected[i].title));
-    checks.equal(label + ": text", narrow(seen[i].text), narrow(expected[i].text));
-    checks.check(label + ": text exactly", seen[i].text == expected[i].text);
-  }
 }
 
 struct BoxCase {
@@ -128,7 +62,7 @@ void checkLaunchInternal(Checks& checks, BoxWatcher& watcher) {
     const std::wstring record = freshRecord(L"launch-internal.record");
     checks.equal("LaunchInternal succeeds", page.call(kLaunchInternal, L"abc63921449486000.cvx"),
                  S_OK);
-    const auto line = recordedCommandLine(record, kProgramLimitMs);
+    const auto line = recordedCommandLine(record, kFlowLimitMs);
     checks.check("LaunchInternal starts the registered program", line.has_value());
     checks.equal("the program's command line", narrow(line.value_or(L"")),
                  narrow(program + L" \"abc63921449486000.cvx\" /view"));

@@ -5,6 +5,8 @@
 #include <iterator>
 #include <sstream>
 
+#include "client_calls.h"
+
 namespace hv::client {
 namespace {
 
@@ -62,6 +64,53 @@ std::wstring fromDebugForm(const std::string& quoted) {
 }
 
 }  // namespace
+
+std::string narrow(const std::wstring& text) {
+  std::string out;
+  for (wchar_t c : text) {
+    if (c == L'\r' || c == L'\n')
+      out += c == L'\r' ? "\\r" : "\\n";
+    else
+      out += c < 128 ? static_cast<char>(c) : '?';
+  }
+  return out;
+}
+
+std::wstring tempFolder() {
+  wchar_t folder[MAX_PATH];
+  GetTempPathW(MAX_PATH, folder);
+  return folder;
+}
+
+Page::Page() : base_(createDispatch(kBaseClsid)) {}
+
+Page::~Page() {
+  if (base_)
+    base_->Release();
+}
+
+HRESULT Page::call(DISPID id, const wchar_t* argument, WORD flags) {
+  if (!base_)
+    return REGDB_E_CLASSNOTREG;
+  std::vector<VARIANT> args;
+  if (argument)
+    args.push_back(textVariant(argument));
+  Call made = invoke(base_, id, flags, args);
+  for (auto& arg : args)
+    VariantClear(&arg);
+  release(made);
+  return made.hr;
+}
+
+void checkBoxes(Checks& checks, const std::string& label, const std::vector<SeenBox>& seen,
+                const std::vector<SeenBox>& expected) {
+  checks.equal(label + ": boxes shown", seen.size(), expected.size());
+  for (std::size_t i = 0; i < std::min(seen.size(), expected.size()); ++i) {
+    checks.equal(label + ": title", narrow(seen[i].title), narrow(expected[i].title));
+    checks.equal(label + ": text", narrow(seen[i].text), narrow(expected[i].text));
+    checks.check(label + ": text exactly", seen[i].text == expected[i].text);
+  }
+}
 
 bool pumpUntil(const std::function<bool()>& done, DWORD limitMs) {
   const ULONGLONG deadline = GetTickCount64() + limitMs;

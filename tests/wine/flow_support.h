@@ -1,5 +1,6 @@
 #pragma once
 
+#include <oaidl.h>
 #include <windows.h>
 
 #include <functional>
@@ -8,7 +9,46 @@
 #include <utility>
 #include <vector>
 
+#include "client_checks.h"
+#include "message_boxes.h"
+
 namespace hv::client {
+
+inline constexpr const wchar_t* kTitle = L"Corvantis Halverine Detector";
+// A box without a title of its own carries the system's caption.
+inline constexpr const wchar_t* kUntitled = L"Error";
+// How long a started program or a download over loopback may take before a check gives up.
+inline constexpr DWORD kFlowLimitMs = 30000;
+
+inline const std::wstring kMimeKey =
+    L"MIME\\Database\\Content Type\\application/x-corvantis-x-file";
+inline const std::wstring kOpenCommandKey = L"Corvantis Executable\\Shell\\Open\\Command";
+inline const std::wstring kLoggingKey = L"Software\\Corvantis\\Detector";
+
+// A wide text for a check's message: ASCII as it is, CR and LF as \r and \n, anything else "?".
+std::string narrow(const std::wstring& text);
+std::wstring tempFolder();
+
+// A Base as a page holds it.
+class Page {
+ public:
+  Page();
+  ~Page();
+  Page(const Page&) = delete;
+  Page& operator=(const Page&) = delete;
+
+  explicit operator bool() const { return base_ != nullptr; }
+
+  // A method with at most one text argument, or a property put with one.
+  HRESULT call(DISPID id, const wchar_t* argument, WORD flags = DISPATCH_METHOD);
+
+ private:
+  IDispatch* base_;
+};
+
+// The boxes seen, title and text, exactly the ones expected.
+void checkBoxes(Checks& checks, const std::string& label, const std::vector<SeenBox>& seen,
+                const std::vector<SeenBox>& expected);
 
 // Runs the thread's message loop, as a browser does while a page works, until `done` holds or
 // `limitMs` have passed; true when it held.

@@ -9,52 +9,12 @@
 
 #include "client_calls.h"
 #include "client_checks.h"
+#include "panel_windows.h"
 #include "platform/win32/win32_panel_children.h"
 #include "platform/win32/win32_ui_site.h"
 
 namespace hv::client {
 namespace {
-
-std::string windowText(HWND window) {
-  wchar_t text[256] = {};
-  const int length = GetWindowTextW(window, text, 256);
-  return std::string(text, text + length);
-}
-
-std::string className(HWND window) {
-  wchar_t name[64] = {};
-  const int length = GetClassNameW(window, name, 64);
-  return std::string(name, name + length);
-}
-
-std::string childName(HWND window) {
-  wchar_t name[64] = {};
-  const auto atom =
-      static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(GetPropW(window, kChildNameProperty)));
-  GetAtomNameW(atom, name, 64);
-  return std::string(name, name + wcslen(name));
-}
-
-// The property's colour, or -1 when none was set.
-long colorOf(HWND window, const wchar_t* property) {
-  const auto value = reinterpret_cast<std::uintptr_t>(GetPropW(window, property));
-  return value & kColorSetMark ? static_cast<long>(value & 0xFFFFFF) : -1;
-}
-
-std::vector<HWND> children(HWND parent) {
-  std::vector<HWND> found;
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-    found.push_back(child);
-  return found;
-}
-
-std::vector<HWND> parkingWindows() {
-  std::vector<HWND> found;
-  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, kParkingWindowClass, nullptr); window;
-       window = FindWindowExW(HWND_MESSAGE, window, kParkingWindowClass, nullptr))
-    found.push_back(window);
-  return found;
-}
 
 // A fresh Base's panel, as its layout stores it, each child a window of the parking window.
 void checkBasePanel(Checks& checks) {
@@ -67,10 +27,10 @@ void checkBasePanel(Checks& checks) {
   if (parked.size() == 1) {
     checks.check("the parking window is hidden", !IsWindowVisible(parked[0]));
     std::vector<std::string> names;
-    for (HWND child : children(parked[0]))
+    for (HWND child : childWindows(parked[0]))
       names.push_back(childName(child));
     checks.equal("the panel's children", names.size(), std::size_t{5});
-    for (HWND child : children(parked[0])) {
+    for (HWND child : childWindows(parked[0])) {
       const std::string name = childName(child);
       if (name == "lblDownload") {
         checks.equal("lblDownload's caption", windowText(child), std::string("Download Progress"));
