@@ -17,6 +17,9 @@ namespace hv {
 using OleColor = std::uint32_t;
 inline constexpr OleColor kWhite = 0x00FFFFFF;
 
+// The external control a layout names for a progress bar.
+inline constexpr std::string_view kProgressBarProgId = "MSComctlLib.ProgressBar";
+
 inline constexpr int kTwipsPerPixel = 15;
 constexpr double twipsToPixels(std::int32_t twips) {
   return static_cast<double>(twips) / kTwipsPerPixel;

@@ -10,9 +10,10 @@ namespace {
 
 bool isEmbeddingInterface(const Guid& id) {
   for (const Guid& g :
-       {iid::kIOleObject, iid::kIOleControl, iid::kIOleInPlaceObject, iid::kIOleInPlaceActiveObject,
-        iid::kIViewObject, iid::kIViewObject2, iid::kIPersistStreamInit, iid::kIPersistStorage,
-        iid::kIPersistPropertyBag, iid::kIQuickActivate}) {
+       {iid::kIOleObject, iid::kIOleControl, iid::kIOleWindow, iid::kIOleInPlaceObject,
+        iid::kIOleInPlaceActiveObject, iid::kIViewObject, iid::kIViewObject2, iid::kIViewObjectEx,
+        iid::kIPersist, iid::kIPersistStreamInit, iid::kIPersistStorage, iid::kIPersistPropertyBag,
+        iid::kIQuickActivate}) {
     if (g == id)
       return true;
   }

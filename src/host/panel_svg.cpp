@@ -11,7 +11,6 @@
 namespace hv {
 namespace {
 
-constexpr std::string_view kProgressBarProgId = "MSComctlLib.ProgressBar";
 constexpr OleColor kDefaultTextColor = 0x00000000;
 // Neither the frame nor the bar stores colours of its own; these go with the banner.
 constexpr std::string_view kFrameColor = "#4A5A6A";

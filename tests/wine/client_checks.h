@@ -69,6 +69,7 @@ void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
+void checkEmbedding(Checks& checks);
 void checkUiSite(Checks& checks);
 void checkFlows(Checks& checks, BoxWatcher& watcher);
 

@@ -47,6 +47,7 @@ void runChecks(hv::client::Checks& checks, const std::wstring& modulePath) {
   checkTypeLibrary(checks);
   checkPorts(checks);
   checkUiSite(checks);
+  checkEmbedding(checks);
   checkResources(checks, modulePath);
   checkRegistration(checks, modulePath);  // last: it unregisters the module
 }

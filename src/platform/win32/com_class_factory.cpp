@@ -50,7 +50,7 @@ HRESULT STDMETHODCALLTYPE ComClassFactory::CreateInstance(IUnknown* outer, REFII
   IUnknown* instance = nullptr;
   try {
     const auto site = std::make_shared<Win32UiSite>();
-    instance = wrapControl(factory_.createInstance({classes_, *site, site}));
+    instance = wrapControl(factory_.createInstance({classes_, *site, site}), site);
   } catch (const ScriptError& error) {
     reportScriptError(error, nullptr);
     return scodeOf(error);

@@ -17,6 +17,7 @@
 #include "platform/win32/com_connection_point.h"
 #include "platform/win32/com_errors.h"
 #include "platform/win32/com_invoke.h"
+#include "platform/win32/ole_embedding.h"
 #include "platform/win32/snapshot_enumerator.h"
 #include "platform/win32/type_library.h"
 #include "platform/win32/variant_bridge.h"
@@ -36,15 +37,19 @@ VARIANT byReference(short* value);
 VARIANT byReference(VARIANT* value);
 
 // The thin COM skin over one control instance: the dual default interface `Dual`, IDispatch,
-// connection points, class information and error information. Every call goes to the plain C++
-// object through the dispatch layer; no C++ exception leaves a method.
+// connection points, class information, error information and what a container needs to embed
+// it. Every call goes to the plain C++ object through the dispatch layer; no C++ exception leaves
+// a method.
 template <typename Dual>
 class ComControl : public Dual,
                    public IConnectionPointContainer,
                    public IProvideClassInfo2,
                    public ISupportErrorInfo {
  public:
-  explicit ComControl(std::shared_ptr<ControlObject> object) : object_(std::move(object)) {}
+  // `site` is where the instance shows itself, the one it was created with.
+  ComControl(std::shared_ptr<ControlObject> object, std::shared_ptr<Win32UiSite> site)
+      : object_(std::move(object)),
+        embedding_(*static_cast<Dual*>(this), object_->classInfo(), std::move(site)) {}
   virtual ~ComControl() = default;
   ComControl(const ComControl&) = delete;
   ComControl& operator=(const ComControl&) = delete;
@@ -191,6 +196,7 @@ class ComControl : public Dual,
       case InterfaceKind::ObjectSafety:
         return classInterface(kind);
       case InterfaceKind::Embedding:
+        return embedding_.interfaceFor(riid);
       case InterfaceKind::None:
         return nullptr;
     }
@@ -217,6 +223,7 @@ class ComControl : public Dual,
 
   std::atomic<ULONG> references_{1};
   std::shared_ptr<ControlObject> object_;
+  OleEmbedding embedding_;
 };
 
 }  // namespace hv

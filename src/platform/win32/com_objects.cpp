@@ -6,10 +6,11 @@
 
 namespace hv {
 
-IUnknown* wrapControl(std::shared_ptr<ControlObject> object) {
+IUnknown* wrapControl(std::shared_ptr<ControlObject> object, std::shared_ptr<Win32UiSite> site) {
   if (&object->classInfo() == &baseClass())
-    return static_cast<_Base*>(new BaseComObject(std::move(object)));
-  return static_cast<_InetDownloader*>(new InetDownloaderComObject(std::move(object)));
+    return static_cast<_Base*>(new BaseComObject(std::move(object), std::move(site)));
+  return static_cast<_InetDownloader*>(
+      new InetDownloaderComObject(std::move(object), std::move(site)));
 }
 
 }  // namespace hv

@@ -65,6 +65,19 @@ ChildWindow::~ChildWindow() {
     DeleteAtom(name_);
 }
 
+std::string childName(HWND window) {
+  const auto atom =
+      static_cast<ATOM>(reinterpret_cast<std::uintptr_t>(GetPropW(window, kChildNameProperty)));
+  wchar_t name[64] = {};
+  const UINT length = atom != 0 ? GetAtomNameW(atom, name, 64) : 0;
+  return std::string(name, name + length);
+}
+
+void ChildWindow::repaintParent() const {
+  if (window_ != nullptr)
+    InvalidateRect(GetParent(window_), nullptr, FALSE);
+}
+
 LRESULT ChildWindow::send(UINT message, WPARAM wParam, LPARAM lParam) const {
   return window_ != nullptr ? SendMessageW(window_, message, wParam, lParam) : 0;
 }
@@ -88,11 +101,13 @@ Win32Label::OwnedFont::~OwnedFont() {
 void Win32Label::setCaption(TextView caption) {
   if (window_.handle() != nullptr)
     SetWindowTextW(window_.handle(), wideText(caption).c_str());
+  window_.repaintParent();
 }
 
 void Win32Label::setForeColor(RgbColor color) {
   foreColor_ = color;
   window_.setProperty(kForeColorProperty, color | kColorSetMark);
+  window_.repaintParent();
 }
 
 void Win32Label::setBackColor(RgbColor color) {

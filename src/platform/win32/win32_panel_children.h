@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/panel_ports.h"
@@ -19,6 +20,9 @@ inline constexpr const wchar_t* kBackColorProperty = L"HVDetector.BackColor";
 inline constexpr const wchar_t* kChildNameProperty = L"HVDetector.Name";
 inline constexpr std::uintptr_t kColorSetMark = 0x01000000;
 
+// The layout name a child window carries; empty for a window that is none of ours.
+std::string childName(HWND window);
+
 // A child window of a control's parking window, placed as its layout says. Without a parent
 // (no window could be made) there is no window, and whoever owns it keeps only its state.
 class ChildWindow {
@@ -31,6 +35,9 @@ class ChildWindow {
 
   HWND handle() const { return window_; }
   LRESULT send(UINT message, WPARAM wParam, LPARAM lParam) const;
+  // Has the window the child lies in draw it again: a child the panel draws from its state
+  // changes nothing on screen by itself.
+  void repaintParent() const;
   void setProperty(const wchar_t* name, std::uintptr_t value);
 
  private:

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <windows.h>
+
+#include "control/control_layout.h"
+
+namespace hv {
+
+// What a control's surface shows, drawn from its layout: the background, then its visible
+// children, the last stored first so that earlier ones lie on top. A child that has a window
+// under `children` (the control's window, or its parking window) is drawn as that window shows
+// it now, its caption, colour and bar position; one without is drawn as the layout stores it.
+// `bounds` is the control's design size scaled to wherever it is drawn.
+struct PanelPaint {
+  const UserControlLayout& layout;
+  HWND children = nullptr;
+  // The children whose own windows draw them on top, left out here: none when printing or
+  // drawing without a window.
+  bool skipWindowedBar = false;
+};
+
+void paintPanel(HDC dc, const RECT& bounds, const PanelPaint& paint);
+
+}  // namespace hv
