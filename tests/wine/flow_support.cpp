@@ -6,17 +6,10 @@
 #include <sstream>
 
 #include "client_calls.h"
+#include "environment_variable.h"
 
 namespace hv::client {
 namespace {
-
-std::wstring environment(const wchar_t* name) {
-  std::wstring value(32768, L'\0');
-  const DWORD length =
-      GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-  value.resize(length < value.size() ? length : 0);
-  return value;
-}
 
 std::wstring besideClient(const wchar_t* name) {
   std::wstring path(MAX_PATH, L'\0');
@@ -166,7 +159,7 @@ std::optional<std::wstring> recordedCommandLine(const std::wstring& record, DWOR
 }
 
 // Only whole lines: the module may be writing the next one.
-EventLogTrace::EventLogTrace() : path_(environment(L"HVDETECTOR_EVENTLOG_TRACE")) {
+EventLogTrace::EventLogTrace() : path_(environmentVariable(L"HVDETECTOR_EVENTLOG_TRACE")) {
   const std::string bytes = fileBytes(path_);
   readUpTo_ = bytes.rfind('\n') + 1;
 }

@@ -7,15 +7,11 @@
 #include <cwchar>
 #include <string>
 
+#include "environment_variable.h"
+
 namespace {
 
-std::wstring environment(const wchar_t* name) {
-  std::wstring value(32768, L'\0');
-  const DWORD length =
-      GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-  value.resize(length < value.size() ? length : 0);
-  return value;
-}
+using hv::client::environmentVariable;
 
 bool record(const std::wstring& path, const wchar_t* line) {
   const std::wstring partial = path + L".part";
@@ -33,9 +29,9 @@ bool record(const std::wstring& path, const wchar_t* line) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const std::wstring path = environment(L"HVDETECTOR_RECORD");
+  const std::wstring path = environmentVariable(L"HVDETECTOR_RECORD");
   if (!path.empty() && !record(path, GetCommandLineW()))
     return 120;
-  const std::wstring status = environment(L"HVDETECTOR_EXIT");
+  const std::wstring status = environmentVariable(L"HVDETECTOR_EXIT");
   return status.empty() ? 0 : static_cast<int>(wcstol(status.c_str(), nullptr, 10));
 }
