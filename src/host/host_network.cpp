@@ -1,7 +1,7 @@
 #include "host/host_network.h"
 
 #include "download/site_domain.h"
-#include "platform/posix/connect_to_entry.h"
+#include "platform/connect_to_entry.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/posix/body_buffer.h"
+#include "platform/body_buffer.h"
 #include "platform/posix/response_headers.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
@@ -30,7 +30,7 @@ constexpr std::size_t kLowestBytesPerSecond = 10;
 
 bool hasAllowedScheme(std::string_view url) {
   for (std::string_view scheme : {"http://", "https://", "ftp://"}) {
-    if (sameIgnoringAsciiCase(url.substr(0, scheme.size()), scheme))
+    if (equalsIgnoringAsciiCase(url.substr(0, scheme.size()), scheme))
       return true;
   }
   return false;

@@ -3,7 +3,8 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <cctype>
+
+#include "runtime/text_compare.h"
 
 namespace hv {
 namespace {
@@ -47,7 +48,7 @@ std::optional<FramingFault> codingFault(const std::vector<std::string_view>& fie
       at = comma + 1;
     }
   }
-  if (codings.empty() || (codings.size() == 1 && sameIgnoringAsciiCase(codings[0], "chunked")))
+  if (codings.empty() || (codings.size() == 1 && equalsIgnoringAsciiCase(codings[0], "chunked")))
     return std::nullopt;
   std::string list;
   for (std::string_view coding : codings)
@@ -56,13 +57,6 @@ std::optional<FramingFault> codingFault(const std::vector<std::string_view>& fie
 }
 
 }  // namespace
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 void ResponseHeaders::addLine(std::string_view line) {
   const auto colon = line.find(':');
@@ -76,7 +70,7 @@ void ResponseHeaders::addLine(std::string_view line) {
 
 const std::string* ResponseHeaders::find(std::string_view name) const {
   for (const auto& [key, value] : fields_) {
-    if (sameIgnoringAsciiCase(name, key))
+    if (equalsIgnoringAsciiCase(name, key))
       return &value;
   }
   return nullptr;
@@ -85,7 +79,7 @@ const std::string* ResponseHeaders::find(std::string_view name) const {
 std::vector<std::string_view> ResponseHeaders::valuesOf(std::string_view name) const {
   std::vector<std::string_view> values;
   for (const auto& [key, value] : fields_) {
-    if (sameIgnoringAsciiCase(name, key))
+    if (equalsIgnoringAsciiCase(name, key))
       values.emplace_back(value);
   }
   return values;

@@ -38,6 +38,4 @@ class ResponseHeaders {
   std::vector<std::pair<std::string, std::string>> fields_;
 };
 
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 }  // namespace hv
