@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "platform/body_buffer.h"
-#include "platform/posix/response_headers.h"
+#include "platform/response_headers.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 #include "runtime/text_compare.h"
@@ -485,7 +485,9 @@ void CurlTransfer::endOfHeaders() {
     return;
   }
   if (const auto fault = headers_.framingFault()) {
-    fail(static_cast<std::int32_t>(fault->code), fault->reason);
+    fail(fault->kind == FramingFault::kLength ? CURLE_WEIRD_SERVER_REPLY
+                                              : CURLE_BAD_CONTENT_ENCODING,
+         fault->reason);
     return;
   }
   respond();

@@ -1,6 +1,4 @@
-#include "platform/posix/response_headers.h"
-
-#include <curl/curl.h>
+#include "platform/response_headers.h"
 
 #include <algorithm>
 
@@ -31,9 +29,9 @@ std::string_view withoutLeadingZeros(std::string_view digits) {
 std::optional<FramingFault> lengthFault(const std::vector<std::string_view>& lengths) {
   for (std::string_view length : lengths) {
     if (!isDecimal(length))
-      return FramingFault{CURLE_WEIRD_SERVER_REPLY, "Invalid Content-Length: value"};
+      return FramingFault{FramingFault::kLength, "Invalid Content-Length: value"};
     if (withoutLeadingZeros(length) != withoutLeadingZeros(lengths.front()))
-      return FramingFault{CURLE_WEIRD_SERVER_REPLY, "Conflicting Content-Length values"};
+      return FramingFault{FramingFault::kLength, "Conflicting Content-Length values"};
   }
   return std::nullopt;
 }
@@ -53,7 +51,7 @@ std::optional<FramingFault> codingFault(const std::vector<std::string_view>& fie
   std::string list;
   for (std::string_view coding : codings)
     list += (list.empty() ? "" : ", ") + std::string(coding);
-  return FramingFault{CURLE_BAD_CONTENT_ENCODING, "Unsupported Transfer-Encoding: " + list};
+  return FramingFault{FramingFault::kCoding, "Unsupported Transfer-Encoding: " + list};
 }
 
 }  // namespace
