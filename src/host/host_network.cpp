@@ -10,11 +10,7 @@ namespace {
 
 // Redirects may only lead where a download may start.
 bool insideSiteDomain(const std::string& url) {
-  try {
-    return passesHostTest(fromUtf8(url));
-  } catch (const ScriptError&) {
-    return false;
-  }
+  return isInsideSiteDomain(fromUtf8(url));
 }
 
 }  // namespace

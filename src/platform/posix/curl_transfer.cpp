@@ -11,6 +11,7 @@
 
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
+#include "platform/transfer_schemes.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 #include "runtime/text_compare.h"
@@ -27,14 +28,6 @@ constexpr long kReceiveBuffer = 256 * 1024;
 constexpr auto kNetworkWaitSlice = std::chrono::milliseconds(1000);
 // A body that averages less than this over a whole time-out period is given up as timed out.
 constexpr std::size_t kLowestBytesPerSecond = 10;
-
-bool hasAllowedScheme(std::string_view url) {
-  for (std::string_view scheme : {"http://", "https://", "ftp://"}) {
-    if (equalsIgnoringAsciiCase(url.substr(0, scheme.size()), scheme))
-      return true;
-  }
-  return false;
-}
 
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
@@ -269,7 +262,7 @@ CurlTransfer::~CurlTransfer() {
 
 void CurlTransfer::Execute(TextView url) {
   const std::string target = toUtf8(url);
-  if (!hasAllowedScheme(target))
+  if (!hasTransferScheme(target))
     throw runtimeError(runtime_error::kInvalidProcedureCall);
   Cancel();
   redirects_ = 0;
@@ -432,7 +425,7 @@ void CurlTransfer::followRedirect() {
     fail(code, "Too many redirects (more than " + std::to_string(kMaxRedirects) + ")");
     return;
   }
-  const bool allowed = hasAllowedScheme(target) && multi_.settings.redirectAllowed &&
+  const bool allowed = hasTransferScheme(target) && multi_.settings.redirectAllowed &&
                        multi_.settings.redirectAllowed(target);
   if (!allowed) {
     fail(code, "Redirect to " + target + " refused: outside the permitted site");
