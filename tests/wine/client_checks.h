@@ -51,6 +51,9 @@ struct Checks {
   static std::string show(const Guid& v) { return v.toString(); }
 };
 
+// The module the client was started on, as its path names it.
+const std::wstring& modulePathUnderTest();
+
 GUID toGuid(const Guid& id);
 GUID guidOf(const char* text);
 Guid fromGuid(const GUID& id);

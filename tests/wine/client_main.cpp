@@ -7,6 +7,15 @@
 #include "client_checks.h"
 
 namespace hv::client {
+namespace {
+
+std::wstring modulePath;
+
+}  // namespace
+
+const std::wstring& modulePathUnderTest() {
+  return modulePath;
+}
 
 GUID toGuid(const Guid& id) {
   GUID out;
@@ -37,6 +46,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   using namespace hv::client;
+  modulePath = argv[1];
   Checks checks;
   if (FAILED(CoInitialize(nullptr))) {
     std::printf("FAIL: COM does not start\n0 passed, 1 failed\n");
