@@ -21,6 +21,7 @@ struct Checks {
     }
     ++failed;
     std::printf("FAIL: %s\n", label.c_str());
+    std::fflush(stdout);  // a run that hangs later still shows what failed before
   }
 
   template <typename T>
@@ -70,5 +71,6 @@ void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
+void checkTransfers(Checks& checks);
 
 }  // namespace hv::client

@@ -2,7 +2,12 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "client_checks.h"
 
@@ -40,28 +45,41 @@ std::wstring bstrText(BSTR value) {
 
 }  // namespace hv::client
 
+// Every group in order, or only those named after the module's path (while iterating).
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 2) {
-    std::printf("usage: hvdetector_com_client MODULE-PATH\n");
+  if (argc < 2) {
+    std::printf("usage: hvdetector_com_client MODULE-PATH [GROUP...]\n");
     return 2;
   }
   using namespace hv::client;
   modulePath = argv[1];
+  const std::vector<std::wstring> only(argv + 2, argv + argc);
+  const auto chosen = [&](const wchar_t* name) {
+    return only.empty() || std::find(only.begin(), only.end(), name) != only.end();
+  };
+  const std::vector<std::pair<const wchar_t*, std::function<void(Checks&)>>> groups = {
+      {L"safety", checkObjectSafety},
+      {L"interfaces", checkInterfaces},
+      {L"dispatch", checkDispatch},
+      {L"arguments", checkArguments},
+      {L"hostile", checkHostileCalls},
+      {L"lifetimes", checkLifetimes},
+      {L"typelib", checkTypeLibrary},
+      {L"ports", checkPorts},
+      {L"transfers", checkTransfers},
+      {L"resources", [](Checks& checks) { checkResources(checks, modulePath); }},
+      // Last: it unregisters the module.
+      {L"registration", [](Checks& checks) { checkRegistration(checks, modulePath); }},
+  };
   Checks checks;
   if (FAILED(CoInitialize(nullptr))) {
     std::printf("FAIL: COM does not start\n0 passed, 1 failed\n");
     return 1;
   }
-  checkObjectSafety(checks);
-  checkInterfaces(checks);
-  checkDispatch(checks);
-  checkArguments(checks);
-  checkHostileCalls(checks);
-  checkLifetimes(checks);
-  checkTypeLibrary(checks);
-  checkPorts(checks);
-  checkResources(checks, argv[1]);
-  checkRegistration(checks, argv[1]);  // last: it unregisters the module
+  for (const auto& [name, run] : groups) {
+    if (chosen(name))
+      run(checks);
+  }
   CoUninitialize();
   std::printf("%d passed, %d failed\n", checks.passed, checks.failed);
   return checks.failed;

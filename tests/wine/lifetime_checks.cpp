@@ -8,6 +8,7 @@
 
 #include "client_calls.h"
 #include "client_checks.h"
+#include "download_sink.h"
 
 namespace hv::client {
 namespace {
@@ -76,12 +77,6 @@ std::wstring openDownloadFile(IDispatch* downloader) {
   std::wstring name = V_VT(&call.result) == VT_BSTR ? bstrText(V_BSTR(&call.result)) : L"";
   release(call);
   return name;
-}
-
-std::wstring tempPath(const std::wstring& name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return folder + name;
 }
 
 void checkFilesClose(Checks& checks) {

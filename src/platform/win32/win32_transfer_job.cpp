@@ -116,14 +116,16 @@ std::optional<std::wstring> combined(const std::wstring& base, const std::string
   return url;
 }
 
-void setTimeouts(HINTERNET session, std::int32_t seconds) {
+// Set on every handle of a request: WinINet builds differ in which handle's value a connection
+// takes.
+void setTimeouts(HINTERNET handle, std::int32_t seconds) {
   if (seconds <= 0)
     return;
   DWORD millis = static_cast<DWORD>(seconds) * 1000;
-  InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &millis, sizeof millis);
-  InternetSetOptionW(session, INTERNET_OPTION_SEND_TIMEOUT, &millis, sizeof millis);
+  InternetSetOptionW(handle, INTERNET_OPTION_CONNECT_TIMEOUT, &millis, sizeof millis);
+  InternetSetOptionW(handle, INTERNET_OPTION_SEND_TIMEOUT, &millis, sizeof millis);
   millis += kReceiveGraceMillis;
-  InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &millis, sizeof millis);
+  InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &millis, sizeof millis);
 }
 
 }  // namespace
@@ -268,6 +270,7 @@ std::optional<TransferFailure> TransferJob::open(const std::wstring& url, Hop& h
                                         hop.http ? 0 : INTERNET_FLAG_PASSIVE, 0));
   if (!hop.connection)
     return lastFailure();
+  setTimeouts(hop.connection.get(), order_.timeoutSeconds);
   if (!hop.http) {
     hop.request.reset(FtpOpenFileW(hop.connection.get(), target->path.c_str(), GENERIC_READ,
                                    FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD, 0));
@@ -283,6 +286,7 @@ std::optional<TransferFailure> TransferJob::open(const std::wstring& url, Hop& h
                                      nullptr, nullptr, flags, 0));
   if (!hop.request)
     return lastFailure();
+  setTimeouts(hop.request.get(), order_.timeoutSeconds);
   if (connect.mapped) {
     HttpAddRequestHeadersW(hop.request.get(), hostHeader(*target).c_str(), static_cast<DWORD>(-1),
                            HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE);
