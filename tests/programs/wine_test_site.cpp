@@ -35,7 +35,8 @@ volatile sig_atomic_t stopRequested = 0;
 
 void routeSite(LoopbackHttpServer& site) {
   site.route("/dl/report.cvx", okReply(patternBytes(10000)));
-  site.route("/dl/exact.cvx", okReply(patternBytes(4096)));
+  site.route("/dl/page.cvx", okReply(patternBytes(12345)));
+  site.route("/dl/sheet.cvx", okReply(patternBytes(23456)));
   site.route("/dl/empty.cvx", okReply(""));
   site.route("/dl/large.bin", okReply(patternBytes(kLargeFile)));
   site.route("/dl/moved.cvx", redirectReply("/dl/report.cvx"));

@@ -71,6 +71,8 @@ void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
+void checkTransferPort(Checks& checks);
 void checkTransfers(Checks& checks);
+void checkBaseDownloads(Checks& checks);
 
 }  // namespace hv::client

@@ -66,7 +66,9 @@ int wmain(int argc, wchar_t** argv) {
       {L"lifetimes", checkLifetimes},
       {L"typelib", checkTypeLibrary},
       {L"ports", checkPorts},
+      {L"transfer-port", checkTransferPort},
       {L"transfers", checkTransfers},
+      {L"base-downloads", checkBaseDownloads},
       {L"resources", [](Checks& checks) { checkResources(checks, modulePath); }},
       // Last: it unregisters the module.
       {L"registration", [](Checks& checks) { checkRegistration(checks, modulePath); }},
