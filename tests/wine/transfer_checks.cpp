@@ -82,8 +82,9 @@ void checkNoWorkerLeft(Checks& checks, const std::string& label, int baseline) {
 struct TransferCase {
   const char* label;
   std::wstring url;
-  std::string saved;   // the file's bytes at the end
-  std::wstring error;  // the error event's text; none when the download completes
+  std::string saved;           // the file's bytes at the end
+  std::wstring error;          // the error event's text; none when the download completes
+  bool errorIsPrefix = false;  // only the start of the text is ours
 };
 
 void checkCase(Checks& checks, const TransferCase& c) {
@@ -104,7 +105,9 @@ void checkCase(Checks& checks, const TransferCase& c) {
       checks.check(label + ": error is the last event", last && last->id == kEventError);
       if (last && last->id == kEventError) {
         checks.equal(label + ": error number", last->first, kTransferFailure);
-        checks.equal(label + ": error text", last->message, c.error);
+        checks.equal(label + ": error text",
+                     c.errorIsPrefix ? last->message.substr(0, c.error.size()) : last->message,
+                     c.error);
       }
     }
     checks.equal(label + ": one final event",
@@ -143,6 +146,9 @@ void checkCases(Checks& checks) {
        L"12002 Timed out: no response from the server within 2 seconds"},
       {"a body that stalls", L"http://stall.corvantis.example/dl/stall.cvx", patternBytes(5000),
        L"12002 Timed out: fewer than 10 bytes a second from the server over 2 seconds"},
+      // The number is WinINet's for an untrusted authority; its text varies between builds.
+      {"a certificate nobody trusts", L"https://impostor.corvantis.example/dl/report.cvx", "",
+       L"12045 ", true},
       {"a refused connection", L"http://refused.corvantis.example/dl/report.cvx", "",
        L"12029 The attempt to connect to the server failed."},
   };

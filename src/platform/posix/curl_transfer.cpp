@@ -11,10 +11,10 @@
 
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
+#include "platform/transfer_header.h"
 #include "platform/transfer_schemes.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
-#include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -298,12 +298,7 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
 }
 
 Text CurlTransfer::GetHeader(TextView name) {
-  if (equalsIgnoringAsciiCase("STATUS", name))
-    return status_ == 0
-               ? Text()
-               : numberToText(static_cast<std::int32_t>(status_)) + u" " + fromAnsi(reason_);
-  const std::string* value = headers_.find(toUtf8(name));
-  return value == nullptr ? Text() : fromAnsi(*value);
+  return transferHeader(name, status_, reason_, headers_);
 }
 
 void CurlTransfer::start(const std::string& url) {

@@ -417,13 +417,14 @@ TransferFailure TransferJob::timedOut(const char* what) const {
       std::string("Timed out: ") + what + " " + std::to_string(order_.timeoutSeconds) + " seconds"};
 }
 
+// Posted under the lock: once abandon() has returned, nothing more reaches the window, which may
+// be gone by then.
 void TransferJob::publishHead(TransferHead head) {
   AcquireSRWLockExclusive(&lock_);
-  const bool abandoned = abandoned_;
   head_ = std::move(head);
-  ReleaseSRWLockExclusive(&lock_);
-  if (!abandoned)
+  if (!abandoned_)
     PostMessageW(order_.notices, TransferNotices::kNoticeMessage, order_.key, order_.serial);
+  ReleaseSRWLockExclusive(&lock_);
 }
 
 void TransferJob::endBody(std::optional<TransferFailure> failure) {

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_transfer_notices.h"
 
+#include <atomic>
 #include <stdexcept>
 
 namespace hv {
@@ -27,7 +28,8 @@ TransferNotices& TransferNotices::ofThisThread() {
 WPARAM TransferNotices::add(NoticeReceiver& receiver) {
   if (window_ == nullptr)
     createWindow();
-  const WPARAM key = nextKey_++;
+  static std::atomic<WPARAM> nextKey{1};
+  const WPARAM key = nextKey++;
   receivers_[key] = &receiver;
   return key;
 }

@@ -19,8 +19,8 @@ class NoticeReceiver {
 // A hidden message-only window per thread. Workers post to it and the thread's own message pump
 // dispatches, so a transfer hears about its request on the thread that owns it and only between
 // messages, never from inside one of its own calls. The window lives while the thread has
-// receivers; each receiver has a key of its own that is never reused, so a notice that arrives
-// for a receiver that is gone finds nobody.
+// receivers; each receiver has a key of its own, never used again in the process, so a notice
+// that arrives for a receiver that is gone finds nobody.
 class TransferNotices {
  public:
   static TransferNotices& ofThisThread();
@@ -44,7 +44,6 @@ class TransferNotices {
   NoticeReceiver* receiverFor(WPARAM key) const;
 
   HWND window_ = nullptr;
-  WPARAM nextKey_ = 1;
   std::map<WPARAM, NoticeReceiver*> receivers_;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/transfer_header.h"
 #include "platform/transfer_schemes.h"
 #include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_transfer_hooks.h"
@@ -12,7 +13,6 @@
 #include "platform/win32/win32_transfer_notices.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
-#include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -124,12 +124,7 @@ std::vector<std::uint8_t> Win32Transfer::GetChunk(std::int16_t size, std::int32_
 }
 
 Text Win32Transfer::GetHeader(TextView name) {
-  if (equalsIgnoringAsciiCase("STATUS", name))
-    return status_ == 0
-               ? Text()
-               : numberToText(static_cast<std::int32_t>(status_)) + u" " + fromAnsi(reason_);
-  const std::string* value = headers_.find(toUtf8(name));
-  return value == nullptr ? Text() : fromAnsi(*value);
+  return transferHeader(name, status_, reason_, headers_);
 }
 
 void Win32Transfer::onNotice(LPARAM serial) {
