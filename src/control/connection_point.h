@@ -29,15 +29,18 @@ class ConnectionPoint {
   void unadvise(std::uint32_t cookie);
   std::size_t sinkCount() const { return sinks_.size(); }
 
+  struct Connection {
+    std::uint32_t cookie;
+    std::shared_ptr<EventSink> sink;
+  };
+  // In the order they were made.
+  const std::vector<Connection>& connections() const { return sinks_; }
+
   // By-reference parameters are the raiser's own storage: a sink that assigns to one changes
   // the raiser's value. The first sink that fails stops the raise with its failure.
   void raise(DispId id, std::span<Variant> args);
 
  private:
-  struct Connection {
-    std::uint32_t cookie;
-    std::shared_ptr<EventSink> sink;
-  };
   const InterfaceInfo& interface_;
   std::vector<Connection> sinks_;
   std::uint32_t nextCookie_ = 1;

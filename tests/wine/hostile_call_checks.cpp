@@ -177,6 +177,57 @@ void checkMembers(Checks& checks, const ClassInfo& info) {
   object->Release();
 }
 
+// Named arguments as a careless or hostile client sends them: more names than arguments, names
+// without their array, the put's name on a call that is not a put, members' own parameter
+// numbers. Only a put's new value may be named; everything else is refused, never acted on.
+struct NamedShape {
+  const char* label;
+  WORD flags;
+  UINT arguments;
+  std::vector<DISPID> names;
+  bool withoutNameArray = false;
+};
+
+void checkNamedArguments(Checks& checks, const ClassInfo& info) {
+  IDispatch* object = create(info);
+  if (!object)
+    return;
+  const NamedShape shapes[] = {
+      {"a method's first parameter by name", DISPATCH_METHOD, 1, {0}},
+      {"two parameters named in reverse", DISPATCH_METHOD, 2, {1, 0}},
+      {"a name that is no parameter", DISPATCH_METHOD, 1, {12345}},
+      {"more names than arguments", DISPATCH_PROPERTYPUT, 1, {DISPID_PROPERTYPUT, 0}},
+      {"the put's name without a value", DISPATCH_PROPERTYPUT, 0, {DISPID_PROPERTYPUT}},
+      {"the put's name on a method call", DISPATCH_METHOD, 1, {DISPID_PROPERTYPUT}},
+      {"a count of names without their array", DISPATCH_METHOD, 1, {0}, true},
+  };
+  for (const auto& member : info.members) {
+    for (const auto& shape : shapes) {
+      std::vector<VARIANT> args(shape.arguments, textVariant(L"x"));
+      std::vector<DISPID> names = shape.names;
+      DISPPARAMS params{args.data(), shape.withoutNameArray ? nullptr : names.data(),
+                        shape.arguments, static_cast<UINT>(names.size())};
+      VARIANT result;
+      VariantInit(&result);
+      EXCEPINFO exception{};
+      UINT argumentError = 0;
+      const HRESULT hr = object->Invoke(member.id, IID_NULL, LOCALE_USER_DEFAULT, shape.flags,
+                                        &params, &result, &exception, &argumentError);
+      checks.check(std::string(info.name) + "." + std::string(member.name) + ", " + shape.label +
+                       ": refused",
+                   FAILED(hr));
+      takeErrorObject();
+      VariantClear(&result);
+      for (auto& arg : args)
+        VariantClear(&arg);
+      SysFreeString(exception.bstrSource);
+      SysFreeString(exception.bstrDescription);
+      SysFreeString(exception.bstrHelpFile);
+    }
+  }
+  object->Release();
+}
+
 void checkNames(Checks& checks, const ClassInfo& info) {
   IDispatch* object = create(info);
   if (!object)
@@ -208,6 +259,7 @@ void checkNames(Checks& checks, const ClassInfo& info) {
 void checkHostileCalls(Checks& checks) {
   for (const ClassInfo* info : {&inetDownloaderClass(), &baseClass()}) {
     checkMembers(checks, *info);
+    checkNamedArguments(checks, *info);
     checkNames(checks, *info);
   }
 }

@@ -141,6 +141,64 @@ void checkEnumeration(Checks& checks, IUnknown* base) {
     container->Release();
 }
 
+// The connection point lists the sinks connected when it was asked, in the order they came, each
+// with its cookie; the list stays as it was while sinks come and go, and every reference it hands
+// out is the client's to release.
+void checkConnectionEnumeration(Checks& checks, IUnknown* base) {
+  IConnectionPointContainer* container = nullptr;
+  base->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+  IConnectionPoint* point = nullptr;
+  if (container)
+    container->FindConnectionPoint(guidOf("{A28959C2-D3C3-4521-A79A-17712D8DAB48}"), &point);
+  if (container)
+    container->Release();
+  checks.check("Base's connection point is found", point != nullptr);
+  if (!point)
+    return;
+  IEnumConnections* none = nullptr;
+  CONNECTDATA data[3] = {};
+  ULONG fetched = 9;
+  checks.equal("no sink: enumerated", point->EnumConnections(&none), S_OK);
+  if (none) {
+    checks.equal("no sink: nothing listed", none->Next(1, data, &fetched), S_FALSE);
+    checks.equal("no sink: none fetched", fetched, ULONG{0});
+    none->Release();
+  }
+  NullSink first, second;
+  DWORD cookies[2] = {};
+  point->Advise(&first, &cookies[0]);
+  point->Advise(&second, &cookies[1]);
+  IEnumConnections* listed = nullptr;
+  checks.equal("two sinks: enumerated", point->EnumConnections(&listed), S_OK);
+  point->Unadvise(cookies[0]);
+  if (listed) {
+    checks.equal("two sinks: both listed", listed->Next(3, data, &fetched), S_FALSE);
+    checks.equal("two sinks: two fetched", fetched, ULONG{2});
+    checks.check("two sinks: in order, with their cookies",
+                 data[0].pUnk == &first && data[0].dwCookie == cookies[0] &&
+                     data[1].pUnk == &second && data[1].dwCookie == cookies[1]);
+    for (ULONG i = 0; i < fetched; ++i)
+      data[i].pUnk->Release();
+    IEnumConnections* copy = nullptr;
+    listed->Reset();
+    checks.equal("skip past the first", listed->Skip(1), S_OK);
+    checks.equal("clone", listed->Clone(&copy), S_OK);
+    if (copy) {
+      checks.equal("the clone goes on from the same place", copy->Next(1, data, nullptr), S_OK);
+      checks.check("the clone's next is the second sink", data[0].pUnk == &second);
+      data[0].pUnk->Release();
+      checks.equal("the clone is at the end", copy->Skip(1), S_FALSE);
+      copy->Release();
+    }
+    listed->Release();
+  }
+  point->Unadvise(cookies[1]);
+  checks.equal("no place for the answer", point->EnumConnections(nullptr), E_POINTER);
+  point->Release();
+  checks.check("every sink reference is given back",
+               first.references == 1 && second.references == 1);
+}
+
 void checkClassInfo(Checks& checks, IUnknown* base) {
   IProvideClassInfo2* provide = nullptr;
   base->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&provide));
@@ -176,6 +234,7 @@ void checkInterfaces(Checks& checks) {
     checkAliases(checks, base, downloader);
     checkClassInfo(checks, base);
     checkEnumeration(checks, base);
+    checkConnectionEnumeration(checks, base);
   }
   if (base)
     base->Release();

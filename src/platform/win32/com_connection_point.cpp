@@ -3,9 +3,11 @@
 #include <olectl.h>
 
 #include <memory>
+#include <vector>
 
 #include "control/dispatch_error.h"
 #include "platform/win32/dispatch_event_sink.h"
+#include "platform/win32/snapshot_enumerator.h"
 
 namespace hv {
 
@@ -97,9 +99,21 @@ HRESULT STDMETHODCALLTYPE ComConnectionPoint::Unadvise(DWORD cookie) {
 }
 
 HRESULT STDMETHODCALLTYPE ComConnectionPoint::EnumConnections(IEnumConnections** connections) {
-  if (connections)
-    *connections = nullptr;
-  return E_NOTIMPL;
+  if (!connections)
+    return E_POINTER;
+  *connections = nullptr;
+  try {
+    std::vector<CONNECTDATA> made;
+    for (const auto& connection : events_.connections()) {
+      // Base's own handlers of its downloader's events are no COM objects and are not listed.
+      if (const auto* sink = dynamic_cast<const DispatchEventSink*>(connection.sink.get()))
+        made.push_back({sink->handler(), connection.cookie});
+    }
+    *connections = new ConnectionEnumerator(IID_IEnumConnections, std::move(made));
+    return S_OK;
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
 }
 
 }  // namespace hv

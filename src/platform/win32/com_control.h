@@ -17,7 +17,7 @@
 #include "platform/win32/com_connection_point.h"
 #include "platform/win32/com_errors.h"
 #include "platform/win32/com_invoke.h"
-#include "platform/win32/single_connection_point_enumerator.h"
+#include "platform/win32/snapshot_enumerator.h"
 #include "platform/win32/type_library.h"
 #include "platform/win32/variant_bridge.h"
 
@@ -118,9 +118,12 @@ class ComControl : public Dual,
         FindConnectionPoint(toGuid(object_->classInfo().eventInterface.current.iid), &point);
     if (FAILED(hr))
       return hr;
-    *points = new (std::nothrow) SingleConnectionPointEnumerator(point);
+    const HRESULT made = guarded([&] {
+      *points = new ConnectionPointEnumerator(IID_IEnumConnectionPoints, {point});
+      return S_OK;
+    });
     point->Release();
-    return *points ? S_OK : E_OUTOFMEMORY;
+    return made;
   }
   HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
     if (!point)

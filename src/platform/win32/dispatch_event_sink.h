@@ -18,6 +18,9 @@ class DispatchEventSink : public EventSink {
 
   void onEvent(DispId id, std::span<Variant> args) override;
 
+  // The handler object, as a client enumerating the connections gets it.
+  IUnknown* handler() const { return sink_; }
+
  private:
   IDispatch* sink_;
 };
