@@ -11,7 +11,7 @@
 
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
-#include "platform/transfer_header.h"
+#include "platform/transfer_response.h"
 #include "platform/transfer_schemes.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
@@ -69,7 +69,7 @@ struct CurlTransferFactory::Multi {
 
 // One request at a time on one easy handle. libcurl's callbacks only buffer and post; page
 // script runs from posted notifications, so no script ever runs with libcurl on the stack.
-class CurlTransfer : public TransferControl {
+class CurlTransfer : public TransferResponse {
  public:
   explicit CurlTransfer(CurlTransferFactory::Multi& multi);
   ~CurlTransfer() override;
@@ -78,10 +78,6 @@ class CurlTransfer : public TransferControl {
   void Execute(TextView url) override;
   void Cancel() override;
   std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) override;
-  Text GetHeader(TextView name) override;
-  std::int32_t ResponseCode() override { return responseCode_; }
-  Text ResponseInfo() override { return responseInfo_; }
-  void RequestTimeout(std::int32_t seconds) override { timeoutSeconds_ = std::max(seconds, 0); }
 
   void finished(CURLcode result);
 
@@ -123,17 +119,11 @@ class CurlTransfer : public TransferControl {
   bool bodyFailed_ = false;
   bool redirecting_ = false;
   int redirects_ = 0;
-  long timeoutSeconds_ = 0;
   std::optional<EventLoop::TimerId> paceTimer_;
   EventLoop::Clock::time_point periodStart_;
   std::size_t periodBytes_ = 0;
 
   bool httpResponse_ = false;
-  long status_ = 0;
-  std::string reason_;
-  ResponseHeaders headers_;
-  std::int32_t responseCode_ = 0;
-  Text responseInfo_;
 
   BodyBuffer buffer_;
   char errorText_[CURL_ERROR_SIZE] = {};
@@ -297,10 +287,6 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
   return chunk;
 }
 
-Text CurlTransfer::GetHeader(TextView name) {
-  return transferHeader(name, status_, reason_, headers_);
-}
-
 void CurlTransfer::start(const std::string& url) {
   errorText_[0] = '\0';
   httpResponse_ = false;
@@ -312,7 +298,7 @@ void CurlTransfer::start(const std::string& url) {
   bodyFailed_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   multi_.connectToRecord.noteRequest(url);
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, timeoutSeconds_);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");
     return;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/transfer_header.h"
+#include "platform/transfer_response.h"
 #include "platform/transfer_schemes.h"
 #include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_transfer_hooks.h"
@@ -30,7 +30,7 @@ struct JobReleaser {
 using JobReference = std::unique_ptr<TransferJob, JobReleaser>;
 
 // The transfer as its owner's thread sees it: every call and every notification on that thread.
-class Win32Transfer : public TransferControl, private NoticeReceiver {
+class Win32Transfer : public TransferResponse, private NoticeReceiver {
  public:
   explicit Win32Transfer(const Win32TransferSettings& settings)
       : settings_(settings), notices_(TransferNotices::ofThisThread()), key_(notices_.add(*this)) {}
@@ -46,10 +46,6 @@ class Win32Transfer : public TransferControl, private NoticeReceiver {
   void Execute(TextView url) override;
   void Cancel() override;
   std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) override;
-  Text GetHeader(TextView name) override;
-  std::int32_t ResponseCode() override { return responseCode_; }
-  Text ResponseInfo() override { return responseInfo_; }
-  void RequestTimeout(std::int32_t seconds) override { timeoutSeconds_ = std::max(seconds, 0); }
 
  private:
   enum class Phase { Idle, Requesting, Responded, Failed };
@@ -68,14 +64,7 @@ class Win32Transfer : public TransferControl, private NoticeReceiver {
   // A notice names the request it was posted for; one for an earlier request finds another.
   LPARAM serial_ = 0;
   Phase phase_ = Phase::Idle;
-  std::int32_t timeoutSeconds_ = 0;
   std::int32_t requestSeconds_ = 0;
-
-  long status_ = 0;
-  std::string reason_;
-  ResponseHeaders headers_;
-  std::int32_t responseCode_ = 0;
-  Text responseInfo_;
 };
 
 void Win32Transfer::Execute(TextView url) {
@@ -121,10 +110,6 @@ std::vector<std::uint8_t> Win32Transfer::GetChunk(std::int16_t size, std::int32_
     throw ScriptError(kTransferFailure, u"", numberToText(responseCode_) + u" " + responseInfo_);
   }
   return chunk;
-}
-
-Text Win32Transfer::GetHeader(TextView name) {
-  return transferHeader(name, status_, reason_, headers_);
 }
 
 void Win32Transfer::onNotice(LPARAM serial) {
