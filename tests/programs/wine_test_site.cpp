@@ -41,6 +41,10 @@ void routeSite(LoopbackHttpServer& site) {
   site.route("/dl/sheet.cvx", okReply(patternBytes(23456)));
   site.route("/dl/empty.cvx", okReply(""));
   site.route("/dl/large.bin", okReply(patternBytes(kLargeFile)));
+  // Labelled as compressed: the file must still be the bytes as served.
+  site.route("/dl/labelled.cvx",
+             hv::testing::replyWithHeaders("Content-Encoding: gzip\r\nContent-Length: 6000\r\n",
+                                           patternBytes(6000)));
   site.route("/dl/moved.cvx", redirectReply("/dl/report.cvx"));
   site.route("/dl/away.cvx", redirectReply("http://www.elsewhere.example/dl/report.cvx"));
   site.route("/dl/loop.cvx", redirectReply("/dl/loop.cvx"));

@@ -134,6 +134,7 @@ void checkCases(Checks& checks) {
       {"a document", site(L"/dl/report.cvx"), report, L""},
       {"an empty document", site(L"/dl/empty.cvx"), "", L""},
       {"a large file", site(L"/dl/large.bin"), patternBytes(3 << 20), L""},
+      {"a body labelled as compressed", site(L"/dl/labelled.cvx"), patternBytes(6000), L""},
       {"a redirect within the site", site(L"/dl/moved.cvx"), report, L""},
       {"a missing document", site(L"/dl/missing.cvx"), "", L"404 Not Found"},
       {"a redirect off the site", site(L"/dl/away.cvx"), "",
