@@ -8,6 +8,7 @@
 #include "control/registration.h"
 #include "control/resources.h"
 #include "runtime/text_encoding.h"
+#include "runtime/xml_text.h"
 
 namespace hv {
 namespace {
@@ -35,29 +36,6 @@ std::string installerLiteral(std::string_view text) {
       out += std::string("[\\") + c + "]";
     else
       out += c;
-  }
-  return out;
-}
-
-std::string xmlEscaped(std::string_view text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
   }
   return out;
 }

@@ -1,9 +1,11 @@
-// Writes the sources of the Windows module's type libraries and resources into one folder.
+// Writes the sources of the Windows module's type libraries and resources into one folder, with
+// the files that deploy it: the cabinet's INF and the installer's registry rows.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "tools/deployment_files.h"
 #include "tools/resource_script.h"
 #include "tools/type_library_idl.h"
 
@@ -34,7 +36,9 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argv[1];
   std::filesystem::create_directories(folder);
   bool ok = writeText(folder / "HVDetector.idl", hv::typeLibraryIdl()) &&
-            writeText(folder / "module.rc", hv::resourceScript("HVDetector.tlb"));
+            writeText(folder / "module.rc", hv::resourceScript("HVDetector.tlb")) &&
+            writeText(folder / "CorvantisHalverineDetector.inf", hv::cabinetInf()) &&
+            writeText(folder / "registration.wxi", hv::installerRegistryInclude());
   for (const auto& file : hv::resourceFiles())
     ok = ok && writeFile(folder / file.name, file.bytes.data(), file.bytes.size());
   return ok ? 0 : 1;

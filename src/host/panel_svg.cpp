@@ -6,6 +6,7 @@
 #include "control/banner_picture.h"
 #include "host/base64.h"
 #include "runtime/text_encoding.h"
+#include "runtime/xml_text.h"
 
 namespace hv {
 namespace {
@@ -30,29 +31,6 @@ std::string number(double value) {
 
 std::string px(std::int32_t twips) {
   return number(twipsToPixels(twips));
-}
-
-std::string xmlEscaped(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
 }
 
 std::string cssColor(OleColor color) {
