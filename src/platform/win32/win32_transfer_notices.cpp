@@ -3,20 +3,12 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "platform/win32/win32_this_module.h"
+
 namespace hv {
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"HVDetectorTransferNotices";
-
-// The module this code lives in, whether that is the control library or a program linked with
-// the ports.
-HINSTANCE thisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&thisModule), &module);
-  return module;
-}
 
 }  // namespace
 
@@ -61,12 +53,12 @@ NoticeReceiver* TransferNotices::receiverFor(WPARAM key) const {
 void TransferNotices::createWindow() {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = &TransferNotices::windowProcedure;
-  windowClass.hInstance = thisModule();
+  windowClass.hInstance = portsModule();
   windowClass.lpszClassName = kWindowClass;
   if (!RegisterClassW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
     throw std::runtime_error("the transfer notice window class cannot be registered");
   window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            thisModule(), nullptr);
+                            portsModule(), nullptr);
   if (window_ == nullptr)
     throw std::runtime_error("the transfer notice window cannot be created");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -77,7 +69,7 @@ void TransferNotices::destroyWindow() {
     return;
   DestroyWindow(window_);
   window_ = nullptr;
-  UnregisterClassW(kWindowClass, thisModule());  // fails while another thread has a window
+  UnregisterClassW(kWindowClass, portsModule());  // fails while another thread has a window
 }
 
 // A receiver may be destroyed by what it runs, so nothing here touches it afterwards; and no
