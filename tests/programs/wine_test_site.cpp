@@ -8,6 +8,7 @@
 //   www.corvantis.example      the site: documents, errors, redirects, short and dripping bodies
 //   silent.corvantis.example   accepts the request and never answers
 //   stall.corvantis.example    sends a head and part of the body, then falls silent
+//   impostor.corvantis.example https with a certificate it signed itself (port 443)
 //   any other host or port      a loopback port nobody listens on: refused at once
 // A stalled connection holds its server until the site stops, so each slow host serves one
 // request per run.
@@ -22,6 +23,7 @@
 #include <string>
 
 #include "support/loopback_http_server.h"
+#include "support/self_signed_tls_server.h"
 
 namespace {
 
@@ -121,9 +123,12 @@ int main(int argc, char** argv) {
     LoopbackHttpServer gone;
     refused = gone.port();
   }
-  std::printf("%s %s %s ::127.0.0.1:%u\n", entry("www.corvantis.example", site).c_str(),
+  hv::testing::SelfSignedTlsServer impostor;
+  std::printf("%s %s %s impostor.corvantis.example:443:127.0.0.1:%u ::127.0.0.1:%u\n",
+              entry("www.corvantis.example", site).c_str(),
               entry("silent.corvantis.example", silent).c_str(),
-              entry("stall.corvantis.example", stall).c_str(), unsigned{refused});
+              entry("stall.corvantis.example", stall).c_str(), unsigned{impostor.port()},
+              unsigned{refused});
   std::fflush(stdout);
   waitForStop();
   return 0;
