@@ -93,6 +93,14 @@ bool passesHostTest(TextView url) {
   return host.ends_with(siteDomainSuffix());
 }
 
+bool isInsideSiteDomain(TextView url) {
+  try {
+    return passesHostTest(url);
+  } catch (const ScriptError&) {
+    return false;
+  }
+}
+
 void requireSiteDomain(TextView url) {
   if (url.size() <= siteDomainSuffix().size() || !passesHostTest(url)) {
     throw ScriptError(kInvalidDomainError, u"Corvantis Halverine Downloader",

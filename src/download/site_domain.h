@@ -21,6 +21,9 @@ Text defaultInstallerUrl();
 // library fails, so that no URL that passes can reach a host outside the domain.
 bool passesHostTest(TextView url);
 
+// The test without its subscript error: whether a transfer may follow a redirect to `url`.
+bool isInsideSiteDomain(TextView url);
+
 // The form the download members use: a URL too short to hold the suffix, or one whose host fails
 // the test, is refused with -200002; the subscript error of the test reaches the caller as is.
 void requireSiteDomain(TextView url);

@@ -1,7 +1,7 @@
 #include "host/host_network.h"
 
 #include "download/site_domain.h"
-#include "platform/posix/connect_to_entry.h"
+#include "platform/connect_to_entry.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -10,11 +10,7 @@ namespace {
 
 // Redirects may only lead where a download may start.
 bool insideSiteDomain(const std::string& url) {
-  try {
-    return passesHostTest(fromUtf8(url));
-  } catch (const ScriptError&) {
-    return false;
-  }
+  return isInsideSiteDomain(fromUtf8(url));
 }
 
 }  // namespace

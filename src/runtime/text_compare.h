@@ -10,5 +10,6 @@ namespace hv {
 // and the runtime's "True"/"False".
 bool equalsIgnoringAsciiCase(TextView a, TextView b);
 bool equalsIgnoringAsciiCase(std::string_view ascii, TextView b);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace hv

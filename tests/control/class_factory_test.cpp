@@ -27,5 +27,17 @@ TEST(ClassCatalog, UnknownClassesAreNotRegistered) {
   }
 }
 
+// A site made for one control goes with the control, and never before.
+TEST(CreationContext, ASiteOfTheControlsOwnLivesAsLongAsTheControl) {
+  testing::FakePlatform fake;
+  auto site = std::make_shared<testing::FakeUiSite>();
+  const std::weak_ptr<UiSite> watched = site;
+  auto base = fake.classes.resolve(u"HVDetector.Base").createInstance({fake.classes, *site, site});
+  site.reset();
+  EXPECT_FALSE(watched.expired());
+  base.reset();
+  EXPECT_TRUE(watched.expired());
+}
+
 }  // namespace
 }  // namespace hv

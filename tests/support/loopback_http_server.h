@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/loopback_listener.h"
+#include "support/pattern_bytes.h"
 
 namespace hv::testing {
 
@@ -70,8 +71,5 @@ Reply chunkedReply(const std::string& body, std::size_t chunkSize);
 std::string chunks(const std::string& body, std::size_t chunkSize);
 // The length of the header block `reply` starts with, its blank line included.
 std::size_t headLength(const Reply& reply);
-
-// `size` bytes of a fixed pseudo-random pattern, so offsets can be told apart.
-std::string patternBytes(std::size_t size);
 
 }  // namespace hv::testing

@@ -23,6 +23,7 @@ struct Checks {
     }
     ++failed;
     std::printf("FAIL: %s\n", label.c_str());
+    std::fflush(stdout);  // a run that hangs later still shows what failed before
   }
 
   template <typename T>
@@ -53,6 +54,9 @@ struct Checks {
   static std::string show(const Guid& v) { return v.toString(); }
 };
 
+// The module the client was started on, as its path names it.
+const std::wstring& modulePathUnderTest();
+
 GUID toGuid(const Guid& id);
 GUID guidOf(const char* text);
 Guid fromGuid(const GUID& id);
@@ -70,7 +74,11 @@ void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
 void checkEmbedding(Checks& checks);
+void checkTransferPort(Checks& checks);
+void checkTransfers(Checks& checks);
+void checkBaseDownloads(Checks& checks);
 void checkUiSite(Checks& checks);
 void checkFlows(Checks& checks, BoxWatcher& watcher);
+void checkSiteFlows(Checks& checks, BoxWatcher& watcher);
 
 }  // namespace hv::client

@@ -2,14 +2,25 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstring>
-#include <cwchar>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "box_watcher.h"
 #include "client_checks.h"
 
 namespace hv::client {
+namespace {
+
+std::wstring modulePath;
+
+}  // namespace
+
+const std::wstring& modulePathUnderTest() {
+  return modulePath;
+}
 
 GUID toGuid(const Guid& id) {
   GUID out;
@@ -36,33 +47,30 @@ std::wstring bstrText(BSTR value) {
 
 namespace {
 
-void runChecks(hv::client::Checks& checks, const std::wstring& modulePath) {
-  using namespace hv::client;
-  checkObjectSafety(checks);
-  checkInterfaces(checks);
-  checkDispatch(checks);
-  checkArguments(checks);
-  checkHostileCalls(checks);
-  checkLifetimes(checks);
-  checkTypeLibrary(checks);
-  checkPorts(checks);
-  checkUiSite(checks);
-  checkEmbedding(checks);
-  checkResources(checks, modulePath);
-  checkRegistration(checks, modulePath);  // last: it unregisters the module
-}
+// A group of checks; one that runs only when named needs something the runner prepares for it.
+struct Group {
+  const wchar_t* name;
+  std::function<void(hv::client::Checks&)> run;
+  bool onlyWhenNamed = false;
+};
 
 }  // namespace
 
-// hvdetector_com_client MODULE-PATH          the module's checks
-// hvdetector_com_client --flows MODULE-PATH  Base's flows, with the event log traced
+// Every group in order, or only those named after the module's path (while iterating). The flow
+// checks run only when named: they read the event log back from the trace the runner makes.
 int wmain(int argc, wchar_t** argv) {
-  const bool flows = argc == 3 && std::wcscmp(argv[1], L"--flows") == 0;
-  if (argc != 2 && !flows) {
-    std::printf("usage: hvdetector_com_client [--flows] MODULE-PATH\n");
+  if (argc < 2) {
+    std::printf("usage: hvdetector_com_client MODULE-PATH [GROUP...]\n");
     return 2;
   }
   using namespace hv::client;
+  modulePath = argv[1];
+  const std::vector<std::wstring> only(argv + 2, argv + argc);
+  const auto chosen = [&](const Group& group) {
+    if (only.empty())
+      return !group.onlyWhenNamed;
+    return std::find(only.begin(), only.end(), group.name) != only.end();
+  };
   Checks checks;
   if (FAILED(CoInitialize(nullptr))) {
     std::printf("FAIL: COM does not start\n0 passed, 1 failed\n");
@@ -71,10 +79,29 @@ int wmain(int argc, wchar_t** argv) {
   {
     // Boxes are modal: someone has to read and close each one the module opens.
     BoxWatcher watcher;
-    if (flows)
-      checkFlows(checks, watcher);
-    else
-      runChecks(checks, argv[1]);
+    const std::vector<Group> groups = {
+        {L"safety", checkObjectSafety},
+        {L"interfaces", checkInterfaces},
+        {L"dispatch", checkDispatch},
+        {L"arguments", checkArguments},
+        {L"hostile", checkHostileCalls},
+        {L"lifetimes", checkLifetimes},
+        {L"typelib", checkTypeLibrary},
+        {L"ports", checkPorts},
+        {L"transfer-port", checkTransferPort},
+        {L"transfers", checkTransfers},
+        {L"base-downloads", checkBaseDownloads},
+        {L"ui-site", checkUiSite},
+        {L"embedding", checkEmbedding},
+        {L"flows", [&watcher](Checks& checks) { checkFlows(checks, watcher); }, true},
+        {L"resources", [](Checks& checks) { checkResources(checks, modulePath); }},
+        // Last: it unregisters the module.
+        {L"registration", [](Checks& checks) { checkRegistration(checks, modulePath); }},
+    };
+    for (const auto& group : groups) {
+      if (chosen(group))
+        group.run(checks);
+    }
   }
   CoUninitialize();
   std::printf("%d passed, %d failed\n", checks.passed, checks.failed);

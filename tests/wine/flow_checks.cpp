@@ -122,6 +122,8 @@ void checkFlows(Checks& checks, BoxWatcher& watcher) {
   checkLaunchBoxes(checks, watcher);
   checkLaunchInternal(checks, watcher);
   checkLogLines(checks, watcher);
+  ScratchKeys::setText(HKEY_LOCAL_MACHINE, kLoggingKey, L"logging", L"debug");
+  checkSiteFlows(checks, watcher);
 }
 
 }  // namespace hv::client

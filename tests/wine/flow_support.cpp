@@ -105,23 +105,6 @@ void checkBoxes(Checks& checks, const std::string& label, const std::vector<Seen
   }
 }
 
-bool pumpUntil(const std::function<bool()>& done, DWORD limitMs) {
-  const ULONGLONG deadline = GetTickCount64() + limitMs;
-  while (!done()) {
-    const ULONGLONG now = GetTickCount64();
-    if (now >= deadline)
-      return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                              static_cast<DWORD>(std::min(deadline - now, 20ULL)), QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
-
 ScratchKeys::~ScratchKeys() {
   for (const auto& [root, tree] : trees_)
     RegDeleteTreeW(root, tree.c_str());

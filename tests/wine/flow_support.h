@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "client_checks.h"
+#include "download_sink.h"  // pumpUntil
 #include "message_boxes.h"
 
 namespace hv::client {
@@ -49,10 +50,6 @@ class Page {
 // The boxes seen, title and text, exactly the ones expected.
 void checkBoxes(Checks& checks, const std::string& label, const std::vector<SeenBox>& seen,
                 const std::vector<SeenBox>& expected);
-
-// Runs the thread's message loop, as a browser does while a page works, until `done` holds or
-// `limitMs` have passed; true when it held.
-bool pumpUntil(const std::function<bool()>& done, DWORD limitMs);
 
 // Registry keys a group of checks creates; the trees it names are removed when it ends.
 class ScratchKeys {

@@ -8,6 +8,7 @@
 
 #include "client_calls.h"
 #include "client_checks.h"
+#include "download_sink.h"
 
 namespace hv::client {
 namespace {
@@ -20,7 +21,7 @@ constexpr DISPID kOpenFile = 0x60030005;
 using CanUnloadNow = HRESULT(STDAPICALLTYPE*)();
 
 HRESULT moduleCanUnload() {
-  HMODULE module = GetModuleHandleW(L"CorvantisHalverineDetector.ocx");
+  HMODULE module = GetModuleHandleW(modulePathUnderTest().c_str());
   const auto canUnload = reinterpret_cast<CanUnloadNow>(
       reinterpret_cast<void*>(GetProcAddress(module, "DllCanUnloadNow")));
   return canUnload ? canUnload() : E_FAIL;
@@ -57,10 +58,11 @@ void checkFactories(Checks& checks) {
                S_OK);
 }
 
-// Names the file as a download would (the module's transfer refuses, after the name is taken
-// from the URL), then opens it. The local name, or nothing when the open failed.
+// Names the file as a download would (from a host of the site that refuses the connection, so
+// that no response comes to close it), then opens it. The local name, or nothing when the open
+// failed.
 std::wstring openDownloadFile(IDispatch* downloader) {
-  VARIANT url = textVariant(L"http://www.corvantis.example/dl/report.cvx");
+  VARIANT url = textVariant(L"http://refused.corvantis.example/dl/report.cvx");
   VARIANT dest = textVariant(L"");
   Call call = invoke(downloader, kDownload, DISPATCH_METHOD, {dest, url});
   release(call);
@@ -75,12 +77,6 @@ std::wstring openDownloadFile(IDispatch* downloader) {
   std::wstring name = V_VT(&call.result) == VT_BSTR ? bstrText(V_BSTR(&call.result)) : L"";
   release(call);
   return name;
-}
-
-std::wstring tempPath(const std::wstring& name) {
-  wchar_t folder[MAX_PATH];
-  GetTempPathW(MAX_PATH, folder);
-  return folder + name;
 }
 
 void checkFilesClose(Checks& checks) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/connect_to_entry.h"
+#include "platform/connect_to_entry.h"
 
 namespace hv {
 

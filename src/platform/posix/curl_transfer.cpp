@@ -9,11 +9,12 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/posix/body_buffer.h"
-#include "platform/posix/response_headers.h"
+#include "platform/body_buffer.h"
+#include "platform/response_headers.h"
+#include "platform/transfer_response.h"
+#include "platform/transfer_schemes.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
-#include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -27,14 +28,6 @@ constexpr long kReceiveBuffer = 256 * 1024;
 constexpr auto kNetworkWaitSlice = std::chrono::milliseconds(1000);
 // A body that averages less than this over a whole time-out period is given up as timed out.
 constexpr std::size_t kLowestBytesPerSecond = 10;
-
-bool hasAllowedScheme(std::string_view url) {
-  for (std::string_view scheme : {"http://", "https://", "ftp://"}) {
-    if (sameIgnoringAsciiCase(url.substr(0, scheme.size()), scheme))
-      return true;
-  }
-  return false;
-}
 
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
@@ -76,7 +69,7 @@ struct CurlTransferFactory::Multi {
 
 // One request at a time on one easy handle. libcurl's callbacks only buffer and post; page
 // script runs from posted notifications, so no script ever runs with libcurl on the stack.
-class CurlTransfer : public TransferControl {
+class CurlTransfer : public TransferResponse {
  public:
   explicit CurlTransfer(CurlTransferFactory::Multi& multi);
   ~CurlTransfer() override;
@@ -85,10 +78,6 @@ class CurlTransfer : public TransferControl {
   void Execute(TextView url) override;
   void Cancel() override;
   std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) override;
-  Text GetHeader(TextView name) override;
-  std::int32_t ResponseCode() override { return responseCode_; }
-  Text ResponseInfo() override { return responseInfo_; }
-  void RequestTimeout(std::int32_t seconds) override { timeoutSeconds_ = std::max(seconds, 0); }
 
   void finished(CURLcode result);
 
@@ -130,17 +119,11 @@ class CurlTransfer : public TransferControl {
   bool bodyFailed_ = false;
   bool redirecting_ = false;
   int redirects_ = 0;
-  long timeoutSeconds_ = 0;
   std::optional<EventLoop::TimerId> paceTimer_;
   EventLoop::Clock::time_point periodStart_;
   std::size_t periodBytes_ = 0;
 
   bool httpResponse_ = false;
-  long status_ = 0;
-  std::string reason_;
-  ResponseHeaders headers_;
-  std::int32_t responseCode_ = 0;
-  Text responseInfo_;
 
   BodyBuffer buffer_;
   char errorText_[CURL_ERROR_SIZE] = {};
@@ -269,7 +252,7 @@ CurlTransfer::~CurlTransfer() {
 
 void CurlTransfer::Execute(TextView url) {
   const std::string target = toUtf8(url);
-  if (!hasAllowedScheme(target))
+  if (!hasTransferScheme(target))
     throw runtimeError(runtime_error::kInvalidProcedureCall);
   Cancel();
   redirects_ = 0;
@@ -304,15 +287,6 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
   return chunk;
 }
 
-Text CurlTransfer::GetHeader(TextView name) {
-  if (equalsIgnoringAsciiCase("STATUS", name))
-    return status_ == 0
-               ? Text()
-               : numberToText(static_cast<std::int32_t>(status_)) + u" " + fromAnsi(reason_);
-  const std::string* value = headers_.find(toUtf8(name));
-  return value == nullptr ? Text() : fromAnsi(*value);
-}
-
 void CurlTransfer::start(const std::string& url) {
   errorText_[0] = '\0';
   httpResponse_ = false;
@@ -324,7 +298,7 @@ void CurlTransfer::start(const std::string& url) {
   bodyFailed_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
   multi_.connectToRecord.noteRequest(url);
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, timeoutSeconds_);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");
     return;
@@ -432,7 +406,7 @@ void CurlTransfer::followRedirect() {
     fail(code, "Too many redirects (more than " + std::to_string(kMaxRedirects) + ")");
     return;
   }
-  const bool allowed = hasAllowedScheme(target) && multi_.settings.redirectAllowed &&
+  const bool allowed = hasTransferScheme(target) && multi_.settings.redirectAllowed &&
                        multi_.settings.redirectAllowed(target);
   if (!allowed) {
     fail(code, "Redirect to " + target + " refused: outside the permitted site");
@@ -485,7 +459,9 @@ void CurlTransfer::endOfHeaders() {
     return;
   }
   if (const auto fault = headers_.framingFault()) {
-    fail(static_cast<std::int32_t>(fault->code), fault->reason);
+    fail(fault->kind == FramingFault::kLength ? CURLE_WEIRD_SERVER_REPLY
+                                              : CURLE_BAD_CONTENT_ENCODING,
+         fault->reason);
     return;
   }
   respond();

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "download/site_domain.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_service.h"
@@ -29,7 +30,7 @@ Platform& makePlatform() {
   static Win32TempFolder tempFolder;
   static Win32Clock clock;
   static Win32MessagePump messagePump;
-  static Win32Transfers transfers;
+  static Win32Transfers transfers{{isInsideSiteDomain}};
   static Win32FileService files;
   static Win32Processes processes;
   static Platform platform{registry,    eventLog,  tempFolder, clock,

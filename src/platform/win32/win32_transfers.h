@@ -1,14 +1,27 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/transfer_control_port.h"
 
 namespace hv {
 
-// Transfers on Windows are still to come: every request is refused at once with a script
-// error that says so, and no notification follows.
+struct Win32TransferSettings {
+  // Whether a redirect may be followed to this URL; any refusal fails the request. Called on a
+  // worker thread.
+  std::function<bool(TextView url)> redirectAllowed;
+};
+
+// Transfers on WinINet, one worker thread per request. Each transfer belongs to the thread that
+// created it and hears from its worker through that thread's message queue. The factory must
+// outlive its transfers.
 class Win32Transfers : public TransferFactoryPort {
  public:
+  explicit Win32Transfers(Win32TransferSettings settings) : settings_(std::move(settings)) {}
   std::unique_ptr<TransferControl> createTransferControl() override;
+
+ private:
+  Win32TransferSettings settings_;
 };
 
 }  // namespace hv

@@ -1,18 +1,10 @@
 #include "platform/win32/win32_ui_site.h"
 
 #include "platform/win32/win32_panel_children.h"
+#include "platform/win32/win32_this_module.h"
 
 namespace hv {
 namespace {
-
-// The module this code was linked into: the control module, or a test program.
-HINSTANCE thisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&thisModule), &module);
-  return module;
-}
 
 // The class runs the system's own window procedure, so no code of ours runs in a window
 // callback, and a class left registered after the module is unloaded points at nothing of it.
@@ -26,7 +18,7 @@ bool registerParkingClass(HINSTANCE module) {
 }
 
 HWND makeParkingWindow() {
-  const HINSTANCE module = thisModule();
+  const HINSTANCE module = portsModule();
   if (!registerParkingClass(module))
     return nullptr;
   return CreateWindowExW(0, kParkingWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module,

@@ -1,4 +1,4 @@
-#include "platform/posix/response_headers.h"
+#include "platform/response_headers.h"
 
 #include <gtest/gtest.h>
 

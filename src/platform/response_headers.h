@@ -8,15 +8,16 @@
 
 namespace hv {
 
-// Why a response's body cannot be read as the server framed it: libcurl's result code for the
-// fault and the reason given with it.
+// Why a response's body cannot be read as the server framed it: which framing is at fault and
+// the reason given with it. Each transfer reports it under its own library's number.
 struct FramingFault {
-  long code;
+  enum Kind { kLength, kCoding };
+  Kind kind;
   std::string reason;
 };
 
-// The header fields of one response, as libcurl reads them: a field is a name without blanks, a
-// colon and a value; any other line is not a field.
+// The header fields of one response, as HTTP transfer libraries read them: a field is a name
+// without blanks, a colon and a value; any other line is not a field.
 class ResponseHeaders {
  public:
   void clear() { fields_.clear(); }
@@ -28,8 +29,8 @@ class ResponseHeaders {
 
   // Whatever would make the body's length or bytes differ from what the server meant: a
   // Content-Length that is not plain decimal digits or that disagrees with another one, or a
-  // transfer coding other than chunked (its decoded form is not the bytes served, and libcurl
-  // would hold all of it in memory while the reader is behind).
+  // transfer coding other than chunked (its decoded form is not the bytes served, and a transfer
+  // library would hold all of it in memory while the reader is behind).
   std::optional<FramingFault> framingFault() const;
 
  private:
@@ -37,7 +38,5 @@ class ResponseHeaders {
 
   std::vector<std::pair<std::string, std::string>> fields_;
 };
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace hv

@@ -1,10 +1,10 @@
-#include "platform/posix/connect_to_entry.h"
+#include "platform/connect_to_entry.h"
 
 #include <algorithm>
 #include <stdexcept>
 #include <vector>
 
-#include "platform/posix/response_headers.h"
+#include "runtime/text_compare.h"
 
 namespace hv {
 namespace {
@@ -56,7 +56,7 @@ ConnectToEntry ConnectToEntry::parse(const std::string& text) {
 }
 
 bool ConnectToEntry::matches(const std::string& requestHost, unsigned requestPort) const {
-  const bool hostMatches = host.empty() || sameIgnoringAsciiCase(host, requestHost);
+  const bool hostMatches = host.empty() || equalsIgnoringAsciiCase(host, requestHost);
   return hostMatches && (!port || *port == requestPort);
 }
 

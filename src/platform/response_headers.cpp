@@ -1,9 +1,8 @@
-#include "platform/posix/response_headers.h"
-
-#include <curl/curl.h>
+#include "platform/response_headers.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "runtime/text_compare.h"
 
 namespace hv {
 namespace {
@@ -30,9 +29,9 @@ std::string_view withoutLeadingZeros(std::string_view digits) {
 std::optional<FramingFault> lengthFault(const std::vector<std::string_view>& lengths) {
   for (std::string_view length : lengths) {
     if (!isDecimal(length))
-      return FramingFault{CURLE_WEIRD_SERVER_REPLY, "Invalid Content-Length: value"};
+      return FramingFault{FramingFault::kLength, "Invalid Content-Length: value"};
     if (withoutLeadingZeros(length) != withoutLeadingZeros(lengths.front()))
-      return FramingFault{CURLE_WEIRD_SERVER_REPLY, "Conflicting Content-Length values"};
+      return FramingFault{FramingFault::kLength, "Conflicting Content-Length values"};
   }
   return std::nullopt;
 }
@@ -47,22 +46,15 @@ std::optional<FramingFault> codingFault(const std::vector<std::string_view>& fie
       at = comma + 1;
     }
   }
-  if (codings.empty() || (codings.size() == 1 && sameIgnoringAsciiCase(codings[0], "chunked")))
+  if (codings.empty() || (codings.size() == 1 && equalsIgnoringAsciiCase(codings[0], "chunked")))
     return std::nullopt;
   std::string list;
   for (std::string_view coding : codings)
     list += (list.empty() ? "" : ", ") + std::string(coding);
-  return FramingFault{CURLE_BAD_CONTENT_ENCODING, "Unsupported Transfer-Encoding: " + list};
+  return FramingFault{FramingFault::kCoding, "Unsupported Transfer-Encoding: " + list};
 }
 
 }  // namespace
-
-bool sameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
 
 void ResponseHeaders::addLine(std::string_view line) {
   const auto colon = line.find(':');
@@ -76,7 +68,7 @@ void ResponseHeaders::addLine(std::string_view line) {
 
 const std::string* ResponseHeaders::find(std::string_view name) const {
   for (const auto& [key, value] : fields_) {
-    if (sameIgnoringAsciiCase(name, key))
+    if (equalsIgnoringAsciiCase(name, key))
       return &value;
   }
   return nullptr;
@@ -85,7 +77,7 @@ const std::string* ResponseHeaders::find(std::string_view name) const {
 std::vector<std::string_view> ResponseHeaders::valuesOf(std::string_view name) const {
   std::vector<std::string_view> values;
   for (const auto& [key, value] : fields_) {
-    if (sameIgnoringAsciiCase(name, key))
+    if (equalsIgnoringAsciiCase(name, key))
       values.emplace_back(value);
   }
   return values;

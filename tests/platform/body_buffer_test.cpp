@@ -1,4 +1,4 @@
-#include "platform/posix/body_buffer.h"
+#include "platform/body_buffer.h"
 
 #include <gtest/gtest.h>
 

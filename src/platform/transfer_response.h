@@ -1,0 +1,33 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "platform/response_headers.h"
+#include "platform/transfer_control_port.h"
+
+namespace hv {
+
+// What a transfer control answers about its last response, kept the same way on every platform:
+// the status line and header fields as received (ANSI), the code and text of the last result,
+// and the time-out it was given.
+class TransferResponse : public TransferControl {
+ public:
+  // A field's value, empty text when absent; "STATUS" gives the status code and reason (empty
+  // before any status).
+  Text GetHeader(TextView name) override;
+  std::int32_t ResponseCode() override { return responseCode_; }
+  Text ResponseInfo() override { return responseInfo_; }
+  void RequestTimeout(std::int32_t seconds) override { timeoutSeconds_ = std::max(seconds, 0); }
+
+ protected:
+  std::int32_t timeoutSeconds_ = 0;
+  long status_ = 0;
+  std::string reason_;
+  ResponseHeaders headers_;
+  std::int32_t responseCode_ = 0;
+  Text responseInfo_;
+};
+
+}  // namespace hv
