@@ -5,19 +5,12 @@
 
 #include "platform/win32/panel_painter.h"
 #include "platform/win32/win32_panel_children.h"
+#include "platform/win32/win32_this_module.h"
 
 namespace hv {
 namespace {
 
 constexpr const wchar_t* kControlWindowClass = L"HVDetectorControl";
-
-HINSTANCE thisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&thisModule), &module);
-  return module;
-}
 
 // The class points at this module's code: it is registered while a window of it lives and
 // unregistered with the last one, so that nothing of it outlives an unloaded module.
@@ -39,7 +32,7 @@ bool holdClass(WNDPROC procedure) {
     control.cbSize = sizeof control;
     control.style = CS_HREDRAW | CS_VREDRAW;
     control.lpfnWndProc = procedure;
-    control.hInstance = thisModule();
+    control.hInstance = portsModule();
     control.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     control.lpszClassName = kControlWindowClass;
     if (RegisterClassExW(&control) == 0)
@@ -52,7 +45,7 @@ bool holdClass(WNDPROC procedure) {
 void releaseClass() {
   const ClassLockHeld held;
   if (--liveWindows == 0)
-    UnregisterClassW(kControlWindowClass, thisModule());
+    UnregisterClassW(kControlWindowClass, portsModule());
 }
 
 const LayoutChild* layoutChild(const UserControlLayout& layout, const std::string& name) {
@@ -72,7 +65,7 @@ ControlWindow::ControlWindow(HWND parent, const RECT& position, const UserContro
     return;
   window_ = CreateWindowExW(0, kControlWindowClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE,
                             position.left, position.top, position.right - position.left,
-                            position.bottom - position.top, parent, nullptr, thisModule(), this);
+                            position.bottom - position.top, parent, nullptr, portsModule(), this);
   if (window_ == nullptr) {
     releaseClass();
     return;
