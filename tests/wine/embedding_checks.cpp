@@ -312,6 +312,55 @@ void checkInvisible(Checks& checks, IUnknown* downloader, HWND container) {
   ole->Release();
 }
 
+// A careless container: calls out of order, without the site or the places they need, and
+// null pointers where answers go. Each is refused or harmless, never a crash.
+void checkCarelessContainer(Checks& checks, IUnknown* base) {
+  IOleObject* ole = as<IOleObject>(base, IID_IOleObject);
+  IOleInPlaceObject* inPlace = as<IOleInPlaceObject>(base, IID_IOleInPlaceObject);
+  IViewObject2* view = as<IViewObject2>(base, IID_IViewObject2);
+  if (!ole || !inPlace || !view)
+    return;
+  SIZEL zero{0, 0};
+  const RECTL bounds{0, 0, 10, 10};
+  const RECT place{0, 0, 10, 10};
+  const HDC screen = GetDC(nullptr);
+  const struct {
+    const char* label;
+    HRESULT hr;
+    bool refused;
+  } calls[] = {
+      {"activation without a client site",
+       ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), true},
+      {"deactivation while inactive", inPlace->InPlaceDeactivate(), false},
+      {"UI deactivation while inactive", inPlace->UIDeactivate(), false},
+      {"new places while inactive", inPlace->SetObjectRects(&place, nullptr), false},
+      {"no places", inPlace->SetObjectRects(nullptr, nullptr), true},
+      {"no window to tell", inPlace->GetWindow(nullptr), true},
+      {"an empty extent", ole->SetExtent(DVASPECT_CONTENT, &zero), true},
+      {"no extent", ole->GetExtent(DVASPECT_CONTENT, nullptr), true},
+      {"no status", ole->GetMiscStatus(DVASPECT_CONTENT, nullptr), true},
+      {"drawing into no device",
+       view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, nullptr, &bounds, nullptr,
+                  nullptr, 0),
+       true},
+      {"drawing nowhere while inactive",
+       view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, screen, nullptr, nullptr,
+                  nullptr, 0),
+       true},
+      {"no view extent", view->GetExtent(DVASPECT_CONTENT, -1, nullptr, nullptr), true},
+      {"an unknown verb", ole->DoVerb(-77, nullptr, nullptr, 0, nullptr, nullptr), true},
+      {"closing twice", (ole->Close(OLECLOSE_NOSAVE), ole->Close(OLECLOSE_NOSAVE)), false},
+  };
+  for (const auto& call : calls)
+    checks.check(std::string("a careless container: ") + call.label + " is " +
+                     (call.refused ? "refused" : "harmless"),
+                 call.refused ? FAILED(call.hr) : SUCCEEDED(call.hr));
+  ReleaseDC(nullptr, screen);
+  view->Release();
+  inPlace->Release();
+  ole->Release();
+}
+
 }  // namespace
 
 void checkEmbedding(Checks& checks) {
@@ -323,6 +372,7 @@ void checkEmbedding(Checks& checks) {
   checks.check("a container window and both controls", container && base && downloader);
   if (container && base && downloader) {
     checkInterfaceAnswers(checks, base);
+    checkCarelessContainer(checks, base);
     checkStatusAndPersistence(checks, base, 0x20191, "Base");
     checkStatusAndPersistence(checks, downloader, 0x24591, "InetDownloader");
     checkActivation(checks, base, container);
