@@ -57,7 +57,7 @@ std::vector<HWND> openMessageBoxes(DWORD processId) {
 }
 
 SeenBox readMessageBox(HWND box) {
-  return {windowText(box), windowText(GetDlgItem(box, kTextControl))};
+  return {windowText(box), windowText(GetDlgItem(box, kTextControl)), GetWindow(box, GW_OWNER)};
 }
 
 void pressOk(HWND box) {

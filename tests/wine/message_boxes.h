@@ -12,6 +12,7 @@ namespace hv::client {
 struct SeenBox {
   std::wstring title;
   std::wstring text;
+  HWND owner = nullptr;  // the window the box is modal to
 };
 
 // The message boxes open on the desktop now, of the process `processId` (0: of every process):

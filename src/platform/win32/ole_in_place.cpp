@@ -68,6 +68,7 @@ HRESULT OleEmbedding::showWindow(HWND parent, const RECT& position, const RECT& 
       return E_FAIL;
     }
     window_->place(position, clip);
+    site_->showIn(window_->handle());
     return S_OK;
   });
 }
@@ -108,6 +109,7 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::InPlaceDeactivate() {
   if (!inPlaceSite_)
     return S_OK;
   UIDeactivate();
+  site_->showIn(nullptr);
   window_.reset();
   drop(frame_);
   drop(document_);

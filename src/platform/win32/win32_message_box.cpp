@@ -1,7 +1,5 @@
 #include "platform/win32/win32_message_box.h"
 
-#include <windows.h>
-
 #include <string>
 
 namespace hv {
@@ -9,8 +7,8 @@ namespace hv {
 void Win32MessageBox::showCritical(TextView text, std::optional<TextView> title) {
   const std::wstring body(text.begin(), text.end());
   const std::wstring caption = title ? std::wstring(title->begin(), title->end()) : L"";
-  MessageBoxW(GetActiveWindow(), body.c_str(), title ? caption.c_str() : nullptr,
-              MB_OK | MB_ICONERROR);
+  const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : GetActiveWindow();
+  MessageBoxW(owner, body.c_str(), title ? caption.c_str() : nullptr, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace hv

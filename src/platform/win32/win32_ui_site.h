@@ -32,6 +32,9 @@ class Win32UiSite : public UiSite {
 
   // Null until a child was added, or when no window could be made.
   HWND parkingWindow() const { return parking_; }
+  // The window the control shows in while a container has it active, null when none: its
+  // boxes belong to it.
+  void showIn(HWND window) { box_.ownBy(window); }
 
  private:
   HWND parent();

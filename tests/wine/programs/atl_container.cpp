@@ -273,10 +273,21 @@ int run(Checks& checks, const std::wstring& folder, const std::wstring& download
                call(base, L"DownloadLocation", DISPATCH_PROPERTYPUT, {text(installerUrl)}), S_OK);
   checks.equal("the page asks for the install", call(base, L"INSTALL", DISPATCH_METHOD, {}), S_OK);
   HWND label = childNamed(window, "lblDownload");
+  std::vector<SeenBox> boxes;
+  // The user is working in another window of the browser: the box still belongs to Base's page.
+  HWND elsewhere = CreateWindowExW(0, L"STATIC", L"another page", WS_POPUP | WS_VISIBLE, 500, 40,
+                                   100, 100, nullptr, nullptr, nullptr, nullptr);
+  SetActiveWindow(elsewhere);
   const bool failed = pumpUntil(
-      [&] { return label && windowText(label) == "Install error" && !watcher.take().empty(); },
+      [&] {
+        for (const auto& box : watcher.take())
+          boxes.push_back(box);
+        return label && windowText(label) == "Install error" && !boxes.empty();
+      },
       30000);
   checks.check("after: the install failed with its box", failed);
+  checks.check("after: the box belongs to the page Base is on",
+               !boxes.empty() && boxes.front().owner == GetAncestor(window, GA_ROOT));
   checks.check("after: Base is still active in its window",
                IsWindow(window) && IsWindowVisible(window));
   pumpFor(300);
@@ -287,6 +298,7 @@ int run(Checks& checks, const std::wstring& folder, const std::wstring& download
 
   base->Release();
   control->Release();
+  DestroyWindow(elsewhere);
   DestroyWindow(page);
   pumpFor(100);
   return 0;
