@@ -95,7 +95,20 @@ struct Photo {
   }
 };
 
+// Wine draws a window into memory of its own and hands it to the X server a little later, as the
+// thread looks at its queue: the screen catches up with what was just painted. Nothing is taken
+// off the queue here, so no handler runs inside a photograph.
+void letTheScreenCatchUp() {
+  for (int i = 0; i < 10; ++i) {
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+    Sleep(20);
+  }
+}
+
 Photo photograph(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  letTheScreenCatchUp();
   RECT r{};
   GetWindowRect(window, &r);
   Photo photo;
@@ -177,7 +190,6 @@ void CALLBACK photographMidway(HWND, UINT, UINT_PTR, DWORD) {
   const int position = static_cast<int>(SendMessageW(midway.bar, PBM_GETPOS, 0, 0));
   if (position < 30 || position > 80)
     return;
-  UpdateWindow(midway.window);
   midway.photo = photograph(midway.window);
   midway.position = position;
   midway.taken = true;
