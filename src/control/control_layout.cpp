@@ -36,11 +36,17 @@ int settingWidthBits(SettingType type) {
   return 0;
 }
 
-const LayoutChild& UserControlLayout::child(std::string_view name) const {
+const LayoutChild* UserControlLayout::find(std::string_view name) const {
   for (const auto& c : children) {
     if (c.name == name)
-      return c;
+      return &c;
   }
+  return nullptr;
+}
+
+const LayoutChild& UserControlLayout::child(std::string_view name) const {
+  if (const LayoutChild* found = find(name))
+    return *found;
   throw std::out_of_range("no child " + std::string(name) + " in the layout of " +
                           std::string(className));
 }

@@ -104,6 +104,8 @@ struct UserControlLayout {
 
   // The child of that name; throws std::out_of_range when there is none.
   const LayoutChild& child(std::string_view name) const;
+  // The child of that name, or null.
+  const LayoutChild* find(std::string_view name) const;
 };
 
 const UserControlLayout& baseLayout();

@@ -48,14 +48,6 @@ void releaseClass() {
     UnregisterClassW(kControlWindowClass, portsModule());
 }
 
-const LayoutChild* layoutChild(const UserControlLayout& layout, const std::string& name) {
-  for (const auto& child : layout.children) {
-    if (child.name == name)
-      return &child;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 ControlWindow::ControlWindow(HWND parent, const RECT& position, const UserControlLayout& layout,
@@ -116,7 +108,7 @@ void ControlWindow::placeChildren() {
   const double x = static_cast<double>(client.right) / std::max(layout_.designWidth, 1);
   const double y = static_cast<double>(client.bottom) / std::max(layout_.designHeight, 1);
   for (const auto& moved : moved_) {
-    const LayoutChild* child = layoutChild(layout_, childName(moved.window));
+    const LayoutChild* child = layout_.find(childName(moved.window));
     if (child == nullptr)
       continue;
     const bool onScreen = child->progId == kProgressBarProgId && moved.wasVisible;

@@ -12,6 +12,17 @@
 
 namespace hv {
 
+// Holds `given` in place of what `held` held: a reference taken on the new, the old one given
+// back.
+template <typename Interface>
+void holdReference(Interface*& held, Interface* given) {
+  if (given)
+    given->AddRef();
+  if (held)
+    held->Release();
+  held = given;
+}
+
 // What a container needs to embed a control: the OLE object, in-place activation, the view and
 // persistence. It is part of its COM object (every IUnknown call goes to `outer`) and a thin
 // layer over the control's layout and UI site: the container's calls decide where the panel

@@ -6,17 +6,6 @@
 #include "platform/win32/ole_embedding.h"
 
 namespace hv {
-namespace {
-
-template <typename Interface>
-void drop(Interface*& held) {
-  if (held)
-    held->Release();
-  held = nullptr;
-}
-
-}  // namespace
-
 // Activation runs the container's side of the protocol in its order: may it, it is, where, then
 // the window. A container that refuses or fails leaves the control inactive, as it was.
 HRESULT OleEmbedding::activateInPlace(IOleClientSite* activeSite, bool ui) {
@@ -111,8 +100,8 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::InPlaceDeactivate() {
   UIDeactivate();
   site_->showIn(nullptr);
   window_.reset();
-  drop(frame_);
-  drop(document_);
+  holdReference(frame_, static_cast<IOleInPlaceFrame*>(nullptr));
+  holdReference(document_, static_cast<IOleInPlaceUIWindow*>(nullptr));
   IOleInPlaceSite* site = inPlaceSite_;
   inPlaceSite_ = nullptr;
   site->OnInPlaceDeactivate();

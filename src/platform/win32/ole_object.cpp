@@ -21,15 +21,6 @@ LONG himetric(std::int32_t twips) {
   return static_cast<LONG>(std::lround(twips * 2540.0 / 1440.0));
 }
 
-template <typename Interface>
-void replace(Interface*& held, Interface* given) {
-  if (given)
-    given->AddRef();
-  if (held)
-    held->Release();
-  held = given;
-}
-
 }  // namespace
 
 OleEmbedding::OleEmbedding(IUnknown& outer, const ClassInfo& info,
@@ -42,9 +33,9 @@ OleEmbedding::OleEmbedding(IUnknown& outer, const ClassInfo& info,
 
 OleEmbedding::~OleEmbedding() {
   InPlaceDeactivate();
-  replace(viewSink_, static_cast<IAdviseSink*>(nullptr));
-  replace(adviseHolder_, static_cast<IOleAdviseHolder*>(nullptr));
-  replace(clientSite_, static_cast<IOleClientSite*>(nullptr));
+  holdReference(viewSink_, static_cast<IAdviseSink*>(nullptr));
+  holdReference(adviseHolder_, static_cast<IOleAdviseHolder*>(nullptr));
+  holdReference(clientSite_, static_cast<IOleClientSite*>(nullptr));
 }
 
 void* OleEmbedding::interfaceFor(REFIID riid) {
@@ -68,7 +59,7 @@ void* OleEmbedding::interfaceFor(REFIID riid) {
 }
 
 HRESULT STDMETHODCALLTYPE OleEmbedding::SetClientSite(IOleClientSite* site) {
-  replace(clientSite_, site);
+  holdReference(clientSite_, site);
   return S_OK;
 }
 

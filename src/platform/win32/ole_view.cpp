@@ -40,11 +40,7 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::GetColorSet(DWORD, LONG, void*, DVTARGET
 }
 
 HRESULT STDMETHODCALLTYPE OleEmbedding::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
-  if (sink)
-    sink->AddRef();
-  if (viewSink_)
-    viewSink_->Release();
-  viewSink_ = sink;
+  holdReference(viewSink_, sink);
   viewAspects_ = aspects;
   viewFlags_ = flags;
   if (sink && (flags & ADVF_PRIMEFIRST))

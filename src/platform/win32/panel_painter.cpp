@@ -96,7 +96,17 @@ void fill(HDC dc, const RECT& area, COLORREF colour) {
   FillRect(dc, &area, brush.get());
 }
 
-void label(HDC dc, const Scale& scale, const LayoutChild& child, HWND window) {
+// A caption that lies on a picture shows the picture behind it.
+bool liesOnPicture(const UserControlLayout& layout, const LayoutChild& label) {
+  for (const auto& child : layout.children) {
+    if (child.kind == ChildKind::Image && child.rect.contains(label.rect))
+      return true;
+  }
+  return false;
+}
+
+void label(HDC dc, const Scale& scale, const UserControlLayout& layout, const LayoutChild& child,
+           HWND window) {
   std::wstring caption(child.caption.begin(), child.caption.end());
   COLORREF colour = child.foreColor.value_or(kDefaultTextColor);
   if (window != nullptr) {
@@ -106,9 +116,7 @@ void label(HDC dc, const Scale& scale, const LayoutChild& child, HWND window) {
     colour = colourProperty(window, kForeColorProperty).value_or(colour);
   }
   RECT area = scale.of(child.rect);
-  // The banner's caption is white over the picture: only captions over the plain surface paint
-  // their background.
-  if (child.backColor && child.name != "lblMessage")
+  if (child.backColor && !liesOnPicture(layout, child))
     fill(dc, area, *child.backColor);
   const FontInfo font = child.font.value_or(FontInfo{"MS Sans Serif", 8.25, false});
   const std::wstring face(font.name.begin(), font.name.end());
@@ -209,7 +217,7 @@ void paintPanel(HDC dc, const RECT& bounds, const PanelPaint& paint) {
     const HWND window = windowOf(paint.children, child->name);
     switch (child->kind) {
       case ChildKind::Label:
-        label(dc, scale, *child, window);
+        label(dc, scale, paint.layout, *child, window);
         break;
       case ChildKind::Image:
         image(dc, scale, *child);
