@@ -20,8 +20,11 @@ set(hvdetector_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/HVDetector)
 install(TARGETS hvdetector RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 hvdetector_strip_installed(hvdetector ${CMAKE_INSTALL_BINDIR} runtime)
 # Every folder under examples/ lands in the data directory as it stands (the sample registry
-# store in registry/), so new sample data needs no rule of its own.
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime)
+# store in registry/), so new sample data needs no rule of its own; scripts stay executable.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime
+  USE_SOURCE_PERMISSIONS)
+install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
+  COMPONENT runtime)
 
 install(TARGETS hvdetector_core hvdetector_posix EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
