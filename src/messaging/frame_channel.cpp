@@ -9,8 +9,12 @@
 
 namespace hv {
 
-FrameChannel::FrameChannel(EventLoop& loop, int input, int output, OnMessage onMessage)
-    : loop_(loop), input_(input), output_(output), onMessage_(std::move(onMessage)) {
+FrameChannel::FrameChannel(EventLoop& loop, int input, int output, OnMessage onMessage, OnEnd onEnd)
+    : loop_(loop),
+      input_(input),
+      output_(output),
+      onMessage_(std::move(onMessage)),
+      onEnd_(std::move(onEnd)) {
   loop_.watch(input_, EventLoop::kReadable, [this](unsigned) { readable(); });
 }
 
@@ -35,7 +39,15 @@ bool writeFrame(int output, const nlohmann::json& message) {
 void FrameChannel::send(const nlohmann::json& message) {
   // A browser that stopped reading has gone: nobody is left to answer.
   if (!ended_ && !writeFrame(output_, message))
-    ended_ = true;
+    end();
+}
+
+void FrameChannel::end() {
+  if (ended_)
+    return;
+  ended_ = true;
+  loop_.unwatch(input_);
+  onEnd_();
 }
 
 void FrameChannel::readable() {
@@ -52,8 +64,7 @@ void FrameChannel::readable() {
             {"number", runtime_error::kInvalidProcedureCall},
             {"description", "the input ended inside a frame"},
             {"source", "HVDetector"}});
-    loop_.unwatch(input_);
-    ended_ = true;
+    end();
     return;
   }
   reader_.feed({buffer, static_cast<std::size_t>(n)});
@@ -72,8 +83,7 @@ void FrameChannel::readable() {
                               " bytes is longer than the " +
                               std::to_string(FrameReader::kDefaultLimit) + " the host takes"},
           {"source", "HVDetector"}});
-    loop_.unwatch(input_);
-    ended_ = true;
+    end();
   }
 }
 

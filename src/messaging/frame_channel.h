@@ -18,8 +18,10 @@ bool writeFrame(int output, const nlohmann::json& message);
 class FrameChannel {
  public:
   using OnMessage = std::function<void(const std::string& message)>;
+  using OnEnd = std::function<void()>;
 
-  FrameChannel(EventLoop& loop, int input, int output, OnMessage onMessage);
+  // `onEnd` runs once when the connection ends, wherever the loop was pumped from.
+  FrameChannel(EventLoop& loop, int input, int output, OnMessage onMessage, OnEnd onEnd);
   ~FrameChannel();
   FrameChannel(const FrameChannel&) = delete;
   FrameChannel& operator=(const FrameChannel&) = delete;
@@ -29,11 +31,13 @@ class FrameChannel {
 
  private:
   void readable();
+  void end();
 
   EventLoop& loop_;
   int input_;
   int output_;
   OnMessage onMessage_;
+  OnEnd onEnd_;
   FrameReader reader_;
   bool ended_ = false;
 };

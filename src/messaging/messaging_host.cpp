@@ -79,10 +79,13 @@ int runMessagingHost(const std::vector<std::string>& args, int input, int output
     return object;
   };
   MessagingSession session(openBase, send, log);
-  FrameChannel frames(host.loop(), input, output, [&](const std::string& message) {
-    session.handle(message);
-    site.flush();
-  });
+  FrameChannel frames(
+      host.loop(), input, output,
+      [&](const std::string& message) {
+        session.handle(message);
+        site.flush();
+      },
+      [&] { session.close(); });
   channel = &frames;
   host.loop().runUntil([&] { return frames.ended() || session.ended(); });
   channel = nullptr;

@@ -128,10 +128,16 @@ MessagingSession::MessagingSession(OpenBase openBase, Send send, Log log)
       relay_(std::make_shared<EventRelay>(send_)) {}
 
 MessagingSession::~MessagingSession() {
+  close();
+}
+
+void MessagingSession::close() {
   if (base_ && relayCookie_ != 0) {
     if (auto* events = base_->findConnectionPoint(baseClass().eventInterface.current.iid))
       events->unadvise(relayCookie_);
   }
+  relayCookie_ = 0;
+  base_.reset();
 }
 
 void MessagingSession::handle(std::string_view text) {

@@ -28,6 +28,9 @@ class MessagingSession {
   void handle(std::string_view message);
   // Once the page was refused, nothing more is taken.
   bool ended() const { return ended_; }
+  // The page has gone: its Base goes at once, which cancels a download still running, even from
+  // inside the pump of one.
+  void close();
 
  private:
   class EventRelay;

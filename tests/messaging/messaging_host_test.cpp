@@ -9,7 +9,9 @@
 
 #include "messaging/frame_reader.h"
 #include "support/host_run.h"
+#include "support/loopback_http_server.h"
 #include "support/messaging_host_process.h"
+#include "support/site_host.h"
 #include "support/temp_dir.h"
 
 namespace hv::testing {
@@ -231,6 +233,90 @@ TEST(MessagingHostPanel, IsSentOnceOpenedWithEveryChildAndThePictureOnce) {
 INSTANTIATE_TEST_SUITE_P(Cases, MessagingHost, ::testing::ValuesIn(cases()), [](const auto& info) {
   return std::string(info.param.name) + "_" + std::to_string(info.index);
 });
+
+}  // namespace
+}  // namespace hv::testing
+
+namespace hv::testing {
+namespace {
+
+// The flows a page drives, against the loopback site: the host started as the browser starts it,
+// with the site mapped in through the environment.
+class MessagingHostFlows : public ::testing::Test {
+ protected:
+  MessagingHostFlows() { host.installApplication("/bin/true \"%1\""); }
+
+  MessagingHostProcess start() {
+    return MessagingHostProcess({kChromium},
+                                {"HVDETECTOR_REGISTRY=" + host.store.path().string(),
+                                 "TMPDIR=" + host.downloads.path().string(),
+                                 "HVDETECTOR_CONNECT_TO=www.corvantis.example:80:127.0.0.1:" +
+                                     std::to_string(host.site.port())});
+  }
+  std::vector<std::filesystem::path> downloaded() const {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(host.downloads.path()))
+      files.push_back(entry.path());
+    return files;
+  }
+
+  SiteHost host;
+};
+
+TEST_F(MessagingHostFlows, LaunchFetchesTheDocumentWithItsPanel) {
+  host.site.route("/dl/report.cvx", okReply(std::string(10000, 'c')));
+  auto page = start();
+  page.send(kOpen);
+  ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "listen"}, {"name", "progress"}});
+  page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/report.cvx"})));
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
+  json last = nullptr;
+  int progress = 0, panels = 0;
+  while (const auto message = page.receive(true, 3000)) {
+    if (message->value("name", "") == "Progress") {
+      ++progress;
+      EXPECT_TRUE((*message)["detail"].contains("bytesRemaining"));
+    } else if (message->value("name", "") == "panel") {
+      ++panels;
+      last = (*message)["detail"];
+      if (last["value"] == 100)
+        break;
+    } else {
+      ADD_FAILURE() << message->dump().substr(0, 300);
+    }
+  }
+  // Base declares Progress and never raises it, for a page in a browser as for one in the old.
+  EXPECT_EQ(progress, 0);
+  EXPECT_GE(panels, 1);
+  EXPECT_EQ(last["value"], 100);
+  page.closeInput();
+  EXPECT_EQ(page.exitStatus(), 0);
+  ASSERT_EQ(downloaded().size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(downloaded()[0]), 10000u);
+}
+
+TEST_F(MessagingHostFlows, APageClosedMidDownloadEndsTheHostAndLeavesNoFile) {
+  Reply drip = okReply(std::string(100000, 'd'));
+  drip.dripFrom = headLength(drip) + 5000;
+  drip.dripBytes = 100;
+  drip.dripPause = std::chrono::milliseconds(50);
+  host.site.route("/dl/slow.cvx", drip);
+  auto page = start();
+  page.send(kOpen);
+  ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "listen"}, {"name", "Progress"}});
+  page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/slow.cvx"})));
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
+  // Under way: the bar has moved.
+  while (const auto panel = page.receive(true)) {
+    if ((*panel)["detail"].value("value", 0) > 0)
+      break;
+  }
+  page.closeInput();
+  EXPECT_EQ(page.exitStatus(2000), 0);
+  EXPECT_EQ(downloaded().size(), 0u) << "a partial download is left under a finished name";
+}
 
 }  // namespace
 }  // namespace hv::testing
