@@ -77,6 +77,7 @@ int installCommand(CommandContext& context) {
   requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();
 
+  host.processes().beforeEachWait([&] { page.panel().drawPending(); });
   const std::size_t loaded = base.inetDownloaders().size();
   if (!startInstall(context, base, location)) {
     page.panel().flush();
