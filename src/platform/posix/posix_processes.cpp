@@ -45,6 +45,15 @@ std::int32_t runtimeErrorFor(int error) {
   }
 }
 
+// The runtime's error for a failed start, in plain words where its standard text says little.
+ScriptError startFailure(int error) {
+  const ScriptError standard = runtimeError(runtimeErrorFor(error));
+  if (error != ENOEXEC)
+    return standard;
+  return ScriptError(standard.number(), standard.source(),
+                     standard.description() + u": the file is not a program this system can run");
+}
+
 // A program and its words made ready for posix_spawn.
 class SpawnRequest {
  public:
@@ -144,14 +153,14 @@ void PosixProcesses::start(const Text& commandLine, WindowStyle) {
     throw runtimeError(runtime_error::kOutOfMemory);
   }
   if (const int error = result.get(); error != 0)
-    throw runtimeError(runtimeErrorFor(error));
+    throw startFailure(error);
 }
 
 ProcessOutcome PosixProcesses::startAndWait(const ProgramCall& call, WindowStyle) {
   SpawnRequest request(call);
   pid_t pid = 0;
   if (const int error = request.spawn(pid); error != 0)
-    throw runtimeError(runtimeErrorFor(error));
+    throw startFailure(error);
   exit_cleanup::noteWaitedProcess(pid);
   int status = 0;
   const int error = waitFor(pid, status);
