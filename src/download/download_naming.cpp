@@ -109,11 +109,18 @@ Variant getFileNameParts(const Text& strFileName) {
   return Variant(Variant::Array{Variant(std::move(base)), Variant(std::move(extension))});
 }
 
+std::optional<Text> fileNameRefusal(TextView name) {
+  if (name.empty() || name == u"." || name == u"..")
+    return u"is no file name";
+  if (std::any_of(name.begin(), name.end(), isForbiddenInFileName))
+    return u"holds a character no file name may hold (a folder separator, a quote, ...)";
+  if (namesADevice(name))
+    return u"names a device";
+  return std::nullopt;
+}
+
 void requirePlainFileName(TextView name) {
-  const bool plain = !name.empty() && name != u"." && name != u".." &&
-                     std::none_of(name.begin(), name.end(), isForbiddenInFileName) &&
-                     !namesADevice(name);
-  if (!plain)
+  if (fileNameRefusal(name))
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/clock_port.h"
 #include "platform/temp_folder_port.h"
 #include "runtime/text.h"
@@ -29,6 +31,9 @@ Variant getFileNameParts(const Text& strFileName);
 // name on every platform: one that could climb out of its folder, name a device or a stream,
 // hold a wildcard, or carry a quote or control character into a command line later.
 void requirePlainFileName(TextView name);
+// Why `name` is refused so, in words that follow the name ("names a device"); nothing when it
+// is a plain file name.
+std::optional<Text> fileNameRefusal(TextView name);
 
 // base + the stamp's digits + "." + extension: the local name of a download.
 Text timeStampedFileName(TextView base, double stamp, TextView extension);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "control/control_object.h"
@@ -56,6 +57,10 @@ class InetDownloader : public ControlObject {
   Text fileName;
   std::int16_t fileNumber = 0;
   std::int16_t transferMode = 0;
+
+  // The file this download made, while it does not hold the whole body: a failed or cancelled
+  // download removes it, so that no file that looks complete is left behind.
+  std::optional<Text> unfinishedFile_;
 };
 
 }  // namespace hv

@@ -40,6 +40,7 @@ void InetDownloader::openUniqueFile(const Text& base, const Text& extension) {
     LogDebug(platform_, u"Saving to " + localFolder + fileName);
     try {
       platform_.files.open(fileNumber, localFolder + fileName, FileOpenMode::CreateNew);
+      unfinishedFile_ = localFolder + fileName;
       return;
     } catch (const ScriptError& failure) {
       if (failure.number() != runtime_error::kFileAlreadyExists || attempt == kNameAttempts)

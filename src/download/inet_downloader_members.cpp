@@ -1,4 +1,6 @@
 // The members page script calls directly: starting, cancelling, and reading the state.
+#include <utility>
+
 #include "diag/event_logging.h"
 #include "download/download_naming.h"
 #include "download/inet_downloader.h"
@@ -37,6 +39,11 @@ void InetDownloader::Cancel() {
   } catch (const ScriptError&) {
   }
   fileNumber = 0;
+  try {
+    if (const auto partial = std::exchange(unfinishedFile_, std::nullopt))
+      platform_.files.remove(*partial);
+  } catch (const ScriptError&) {
+  }
 }
 
 }  // namespace hv

@@ -51,6 +51,7 @@ void InetDownloader::readResponseIntoFile() {
                       u"Download incomplete: received " + numberToText(receivedLength) + u" of " +
                           numberToText(contentLength) + u" announced bytes");
   }
+  unfinishedFile_.reset();
   Cancel();
   releaseTransfer();
   raiseEvent(inet_downloader_dispid::kEventDownloadComplete, {});

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <iomanip>
 #include <ostream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "host/usable_environment.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
+#include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -22,25 +24,30 @@ constexpr std::u16string_view kProperties[] = {
 
 struct Detection {
   bool answers[std::size(kProperties)];
-  std::string participantInstallDir;
-  std::string supervisorInstallDir;
+  Text participantInstallDir;
+  Text supervisorInstallDir;
 };
 
-std::string jsonString(std::string_view utf8) {
-  std::string out = "\"";
-  for (const char c : utf8) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
+// Valid JSON whose bytes a terminal cannot take as commands either: besides what JSON requires,
+// DEL, C1 controls (U+009B starts a terminal sequence) and the marks that reorder or break a
+// line are escaped.
+std::string jsonString(TextView text) {
+  Text out = u"\"";
+  for (const char16_t c : text) {
+    const bool layoutMark =
+        c == 0x200E || c == 0x200F || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    if (c == u'"' || c == u'\\') {
+      out += u'\\';
       out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
+    } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || layoutMark) {
       char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", c);
-      out += escape;
+      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+      out += textFromAscii(escape);
     } else {
       out += c;
     }
   }
-  return out + "\"";
+  return toUtf8(out + u"\"");
 }
 
 // Reads the properties the way page script does: a Base from the registered class, safe for
@@ -58,15 +65,15 @@ Detection detect(HostPlatform& host) {
         invokeByName(*object, kProperties[i], MemberKind::PropertyGet, {}).toBoolean();
   }
   const auto& base = dynamic_cast<const Base&>(*object);
-  detection.participantInstallDir = toUtf8(base.participantInstallDirectory());
-  detection.supervisorInstallDir = toUtf8(base.supervisorInstallDirectory());
+  detection.participantInstallDir = base.participantInstallDirectory();
+  detection.supervisorInstallDir = base.supervisorInstallDirectory();
   return detection;
 }
 
 void printJson(std::ostream& out, const Detection& d) {
   out << "{";
   for (std::size_t i = 0; i < std::size(kProperties); ++i)
-    out << jsonString(toUtf8(kProperties[i])) << ": " << (d.answers[i] ? "true" : "false") << ", ";
+    out << jsonString(kProperties[i]) << ": " << (d.answers[i] ? "true" : "false") << ", ";
   out << "\"participantInstallDir\": " << jsonString(d.participantInstallDir)
       << ", \"supervisorInstallDir\": " << jsonString(d.supervisorInstallDir) << "}\n";
 }
@@ -76,7 +83,10 @@ void printForPeople(std::ostream& out, const Detection& d) {
     out << std::left << std::setw(26) << toUtf8(kProperties[i]) << (d.answers[i] ? "True" : "False")
         << "\n";
   }
-  const auto folder = [](const std::string& dir) { return dir.empty() ? "(none)" : dir; };
+  // A folder is a value from the store: a terminal shows it escaped.
+  const auto folder = [](const Text& dir) {
+    return dir.empty() ? std::string("(none)") : printableText(dir);
+  };
   out << std::setw(26) << "participant install dir" << folder(d.participantInstallDir) << "\n"
       << std::setw(26) << "supervisor install dir" << folder(d.supervisorInstallDir) << "\n";
 }

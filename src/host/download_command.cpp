@@ -12,6 +12,7 @@
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
+#include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -19,7 +20,8 @@ namespace hv {
 namespace {
 
 int reportError(CommandContext& context, std::int32_t number, const Text& description) {
-  context.err << "hvdetector download: error " << number << ": " << toUtf8(description) << "\n";
+  context.err << "hvdetector download: error " << number << ": " << printableText(description)
+              << "\n";
   return kExitFlowFailure;
 }
 
@@ -48,8 +50,10 @@ int downloadCommand(CommandContext& context) {
   page.panel().flush();
   if (!ended)
     return kExitFlowFailure;
-  if (outcome->failed)
-    return reportError(context, outcome->number, outcome->description);
+  if (outcome->failed) {
+    context.err << "hvdetector download: " << outcome->failureText() << "\n";
+    return kExitFlowFailure;
+  }
   context.out << toAnsi(GetTempFolder(host.platform().tempFolder) +
                             base.inetDownloaders().back()->RemoteFileToDownload().toText(),
                         kPosixCodePage)

@@ -17,6 +17,7 @@
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
+#include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -62,7 +63,7 @@ class ProgressLine : public EventSink {
 };
 
 void reportError(CommandContext& context, std::int32_t number, const Text& description) {
-  context.err << "hvdetector fetch: error " << number << ": " << toUtf8(description) << "\n";
+  context.err << "hvdetector fetch: error " << number << ": " << printableText(description) << "\n";
 }
 
 }  // namespace
@@ -93,7 +94,7 @@ int fetchCommand(CommandContext& context) {
   if (!ended)
     return kExitFlowFailure;
   if (outcome->failed) {
-    reportError(context, outcome->number, outcome->description);
+    context.err << "hvdetector fetch: " << outcome->failureText() << "\n";
     return kExitFlowFailure;
   }
   std::array<Variant, 0> none;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "host/exit_status.h"
+#include "platform/posix/exit_cleanup.h"
 
 namespace hv {
 
@@ -78,6 +79,7 @@ void FlowRun::watch() {
   const std::string message =
       who_ + ": no outcome within " + limitText() + ", giving up (--timeout)\n";
   [[maybe_unused]] const auto written = ::write(STDERR_FILENO, message.data(), message.size());
+  exit_cleanup::finishBeforeExit(who_.c_str());
   std::_Exit(kExitFlowFailure);
 }
 

@@ -30,7 +30,7 @@ class HostPlatform {
   // The message loop the downloads run on; a command runs it until its flow ends.
   EventLoop& loop() { return network_.loop; }
   // Every start the library asked for in this run.
-  const ObservedProcesses& processes() const { return observedProcesses_; }
+  ObservedProcesses& processes() { return observedProcesses_; }
 
  private:
   std::ostream& err_;

@@ -15,6 +15,7 @@
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
+#include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -36,7 +37,7 @@ std::optional<std::string> locationArgument(const std::vector<std::string>& args
 }
 
 int reportError(CommandContext& context, const ScriptError& e) {
-  context.err << kWho << ": error " << e.number() << ": " << toUtf8(e.description()) << "\n";
+  context.err << kWho << ": error " << e.number() << ": " << printableText(e.description()) << "\n";
   return kExitFlowFailure;
 }
 
@@ -77,6 +78,7 @@ int installCommand(CommandContext& context) {
   requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();
 
+  host.processes().beforeEachWait([&] { page.panel().drawPending(); });
   const std::size_t loaded = base.inetDownloaders().size();
   if (!startInstall(context, base, location)) {
     page.panel().flush();
@@ -95,6 +97,8 @@ int installCommand(CommandContext& context) {
   const auto& starts = host.processes().starts();
   if (page.boxesShown() > 0 || base.statusLabel().Caption() != u"Install complete" ||
       starts.empty()) {
+    if (outcome->failed)
+      context.err << kWho << ": the download failed: " << outcome->failureText() << "\n";
     context.err << kWho << ": the application was not installed\n";
     return kExitFlowFailure;
   }

@@ -1,10 +1,14 @@
 // `hvdetector launch URL` and `hvdetector launch-internal NAME`: a page's Base opening a document
 // with the application registered for its type.
 #include <array>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "control/dispatch.h"
+#include "download/download_naming.h"
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
@@ -12,19 +16,34 @@
 #include "host/page_base.h"
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
+#include "orchestrate/document_command.h"
 #include "platform/posix/posix_code_page.h"
+#include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
 
+// Why the flow would not hand the document `name` in `folder` to a program, when it would not.
+std::string refusalOf(const Text& folder, const Text& name) {
+  if (const auto why = fileNameRefusal(name))
+    return ": the name " + printableText(name) + " " + toUtf8(*why);
+  if (const auto why = documentPathRefusal(folder + name))
+    return ": the document's path " + printableText(folder + name) + " " + toUtf8(*why);
+  return {};
+}
+
 // The page learns nothing of what the flow started, so the host tells from the starts it saw:
-// the command line of the program that runs now, or why there is none.
+// the command line of the program that runs now, or why there is none. `document` is the file
+// the flow was to open, when it got that far.
 int reportLaunch(CommandContext& context, std::string_view who, const PageBase& page,
-                 const ObservedProcesses& processes) {
+                 const ObservedProcesses& processes,
+                 const std::optional<std::pair<Text, Text>>& document) {
   const auto& starts = processes.starts();
   if (page.boxesShown() > 0 || starts.empty()) {
-    context.err << who << ": nothing was started\n";
+    const std::string why =
+        page.boxesShown() == 0 && document ? refusalOf(document->first, document->second) : "";
+    context.err << who << ": nothing was started" << why << "\n";
     return kExitFlowFailure;
   }
   const ObservedProcesses::Start& last = starts.back();
@@ -35,8 +54,9 @@ int reportLaunch(CommandContext& context, std::string_view who, const PageBase& 
     return kExitFlowFailure;
   }
   if (last.failure) {
-    context.err << who << ": could not start " << toUtf8(last.commandLine) << ": error "
-                << last.failure->number() << ": " << toUtf8(last.failure->description()) << "\n";
+    context.err << who << ": could not start " << printableText(last.commandLine) << ": error "
+                << last.failure->number() << ": " << printableText(last.failure->description())
+                << "\n";
     return kExitFlowFailure;
   }
   context.out << toAnsi(last.commandLine, kPosixCodePage) << "\n";
@@ -62,14 +82,19 @@ int launchCommand(CommandContext& context) {
   auto args = textArgument(context.args[0]);
   invokeByName(page.base(), u"LAUNCH", MemberKind::Method, args);
   // LAUNCH shows or drops its own failures; no new worker means it stopped before the download.
+  std::optional<std::pair<Text, Text>> document;
   if (const auto outcome = listenToNewWorker(page.base(), loaded)) {
     const auto flush = [&] { page.panel().flush(); };
     if (!run.awaitOutcome(
             host.loop(), [&] { return outcome->ended(); }, flush))
       return kExitFlowFailure;
+    if (outcome->completed) {
+      document.emplace(GetTempFolder(host.platform().tempFolder),
+                       page.base().inetDownloaders().back()->RemoteFileToDownload().toText());
+    }
   }
   page.panel().flush();
-  return reportLaunch(context, "hvdetector launch", page, host.processes());
+  return reportLaunch(context, "hvdetector launch", page, host.processes(), document);
 }
 
 int launchInternalCommand(CommandContext& context) {
@@ -80,7 +105,9 @@ int launchInternalCommand(CommandContext& context) {
   auto args = textArgument(context.args[0]);
   invokeByName(page.base(), u"LaunchInternal", MemberKind::Method, args);
   page.panel().flush();
-  return reportLaunch(context, "hvdetector launch-internal", page, host.processes());
+  // Before any download the folder is not known: the name stands for the whole path.
+  return reportLaunch(context, "hvdetector launch-internal", page, host.processes(),
+                      std::pair(Text(), args[0].toText()));
 }
 
 }  // namespace hv

@@ -1,5 +1,7 @@
 #include "host/observed_processes.h"
 
+#include "platform/program_call.h"
+
 namespace hv {
 
 void ObservedProcesses::start(const Text& commandLine, WindowStyle style) {
@@ -13,11 +15,13 @@ void ObservedProcesses::start(const Text& commandLine, WindowStyle style) {
   }
 }
 
-ProcessOutcome ObservedProcesses::startAndWait(const Text& commandLine, WindowStyle style) {
+ProcessOutcome ObservedProcesses::startAndWait(const ProgramCall& call, WindowStyle style) {
   const std::size_t at = starts_.size();
-  starts_.push_back({commandLine, std::nullopt, std::nullopt});
+  starts_.push_back({commandLineOf(call), std::nullopt, std::nullopt});
+  if (beforeWait_)
+    beforeWait_();
   try {
-    const ProcessOutcome outcome = inner_.startAndWait(commandLine, style);
+    const ProcessOutcome outcome = inner_.startAndWait(call, style);
     starts_[at].outcome = outcome;
     return outcome;
   } catch (const ScriptError& e) {

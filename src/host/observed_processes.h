@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -21,8 +22,12 @@ class ObservedProcesses : public ProcessPort {
   explicit ObservedProcesses(ProcessPort& inner) : inner_(inner) {}
 
   void start(const Text& commandLine, WindowStyle style) override;
-  ProcessOutcome startAndWait(const Text& commandLine, WindowStyle style) override;
+  ProcessOutcome startAndWait(const ProgramCall& call, WindowStyle style) override;
   void allowToRun(const Text& path) override { inner_.allowToRun(path); }
+
+  // Runs just before each blocking wait: the flow pumps nothing while it waits, so whatever the
+  // panel holds back must be drawn now ("Installing......").
+  void beforeEachWait(std::function<void()> draw) { beforeWait_ = std::move(draw); }
 
   // Every start asked for so far, in order.
   const std::vector<Start>& starts() const { return starts_; }
@@ -30,6 +35,7 @@ class ObservedProcesses : public ProcessPort {
  private:
   ProcessPort& inner_;
   std::vector<Start> starts_;
+  std::function<void()> beforeWait_;
 };
 
 }  // namespace hv

@@ -154,6 +154,11 @@ void TerminalPanel::writeBlock(const std::string& text) {
     drawnLines_ += c == '\n' ? 1 : 0;
 }
 
+void TerminalPanel::drawPending() {
+  if (live_ && pending_)
+    redraw(true);
+}
+
 void TerminalPanel::flush() {
   if (!live_)
     return;

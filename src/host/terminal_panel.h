@@ -30,6 +30,9 @@ class TerminalPanel : public UiSite {
   std::unique_ptr<ShapePort> addShape(const ChildPlacement& placement) override;
   MessageBoxPort& messageBox() override { return boxes_; }
 
+  // Draws a change held back by the rate limit, in place.
+  void drawPending();
+
   // Draws a change held back by the rate limit. On a terminal, later drawing starts a fresh
   // block below whatever was written after this call (a message box, the result).
   void flush();

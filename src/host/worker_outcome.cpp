@@ -1,6 +1,8 @@
 #include "host/worker_outcome.h"
 
 #include "control/library_classes.h"
+#include "runtime/printable_text.h"
+#include "runtime/script_error.h"
 
 namespace hv {
 
@@ -12,6 +14,14 @@ void WorkerOutcome::onEvent(DispId id, std::span<Variant> args) {
     number = args[0].toInt32();
     description = args[1].toText();
   }
+}
+
+std::string WorkerOutcome::failureText() const {
+  // The page keeps the runtime's number for a length that cannot be read, which says nothing.
+  const std::string meaning = number == runtime_error::kTypeMismatch
+                                  ? " (the server did not say how long the file is)"
+                                  : "";
+  return "error " + std::to_string(number) + ": " + printableText(description) + meaning;
 }
 
 std::shared_ptr<WorkerOutcome> listenTo(InetDownloader& worker) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "control/connection_point.h"
 #include "orchestrate/base.h"
@@ -16,6 +17,10 @@ class WorkerOutcome : public EventSink {
   void onEvent(DispId id, std::span<Variant> args) override;
 
   bool ended() const { return completed || failed; }
+
+  // "error N: DESCRIPTION" of a failed download for the terminal: escaped, and with what a bare
+  // runtime number means here.
+  std::string failureText() const;
 
   bool completed = false;
   bool failed = false;

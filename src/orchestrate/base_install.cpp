@@ -60,17 +60,22 @@ Variant Base::INSTALL() {
 }
 
 Variant Base::InstallInternal(Text& remoteFile) {
-  // Any bound download completing in install mode arrives here, a document too; a document is no
-  // program and never becomes one. Asked before the pump, which may bind another download.
+  // Any bound download completing in install mode arrives here, a document too. Only the file
+  // that INSTALL itself fetched is an installer; anything else runs nothing and never becomes a
+  // program. Asked before the pump, which may bind another download.
   const bool fetchedByInstall =
       installerDownload_ != nullptr && objInetDownloader.get() == installerDownload_;
   try {
     lblDownload->setCaption(u"Installing......");
     platform_.messagePump.pumpOnce();
     const Text installer = tempDir + remoteFile;
-    if (fetchedByInstall)
-      platform_.processes.allowToRun(installer);
-    requireInstallerSucceeded(shellAndWait(platform_, u"\"" + installer + u"\" /S /P"));
+    if (!fetchedByInstall) {
+      throw ScriptError(
+          -200002, u"InstallInternal",
+          u"Nothing was run: " + remoteFile + u" is not the installer that INSTALL fetched");
+    }
+    platform_.processes.allowToRun(installer);
+    requireInstallerSucceeded(shellAndWait(platform_, {installer, {u"/S", u"/P"}}));
     platform_.messagePump.pumpOnce();
     lblDownload->setCaption(u"Install complete");
   } catch (const ScriptError& failure) {

@@ -8,7 +8,7 @@ namespace {
 constexpr TextView kPlaceholder = u"%1";
 
 void requireOneArgument(TextView path) {
-  if (path.starts_with(u'-') || path.ends_with(u'\\') || path.find(u'"') != TextView::npos)
+  if (documentPathRefusal(path))
     throw runtimeError(runtime_error::kInvalidProcedureCall);
 }
 
@@ -17,6 +17,16 @@ bool holdsBlank(TextView path) {
 }
 
 }  // namespace
+
+std::optional<Text> documentPathRefusal(TextView path) {
+  if (path.find(u'"') != TextView::npos)
+    return u"holds a quote, which no quoting carries whole";
+  if (path.ends_with(u'\\'))
+    return u"ends with a backslash, which would escape the quote after it";
+  if (path.starts_with(u'-'))
+    return u"starts with \"-\", so a program would read it as an option";
+  return std::nullopt;
+}
 
 Text withDocumentPath(TextView command, TextView path) {
   Text line;

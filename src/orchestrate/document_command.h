@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "runtime/text.h"
 
 namespace hv {
@@ -12,5 +14,8 @@ namespace hv {
 // backslash) or that a program would read as an option (beginning with "-") is refused with
 // error 5. A command without "%1" comes back unchanged.
 Text withDocumentPath(TextView command, TextView path);
+
+// Why withDocumentPath refuses `path`, in words that follow the path; nothing when it takes it.
+std::optional<Text> documentPathRefusal(TextView path);
 
 }  // namespace hv

@@ -1,15 +1,16 @@
 #include "orchestrate/shell_and_wait.h"
 
 #include "diag/event_logging.h"
+#include "platform/program_call.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 
 namespace hv {
 
-ProcessOutcome shellAndWait(Platform& platform, Text commandLine) {
+ProcessOutcome shellAndWait(Platform& platform, const ProgramCall& call) {
   try {
-    LogDebug(platform, u"Executing " + commandLine);
-    return platform.processes.startAndWait(commandLine, WindowStyle::Hidden);
+    LogDebug(platform, u"Executing " + commandLineOf(call));
+    return platform.processes.startAndWait(call, WindowStyle::Hidden);
   } catch (const ScriptError& failure) {
     throw ScriptError(-200002, u"shellAndWait",
                       u"shellAndWait:Error launching process " + failure.description() + u" " +

@@ -29,6 +29,8 @@ class FileServicePort {
   virtual void write(std::int16_t number, std::span<const std::uint8_t> bytes) = 0;
   // Closing a number that is not open does nothing.
   virtual void close(std::int16_t number) = 0;
+  // Deletes the closed file at `path`, as the runtime's Kill does.
+  virtual void remove(TextView path) = 0;
 };
 
 }  // namespace hv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/text.h"
 
@@ -25,6 +26,13 @@ struct ProcessOutcome {
   Text reason;
 };
 
+// A program named by its exact path, and its arguments word for word: nothing is read out of a
+// command line, so no text in a path can name another program or add an argument.
+struct ProgramCall {
+  Text program;
+  std::vector<Text> arguments;
+};
+
 // Starts command lines as new processes. A command line is read by the Windows rules on every
 // platform: the program named at its start (a quoted name runs to the next quote; an unquoted one
 // to the first blank or tab), the rest split into that program's arguments as the C runtime
@@ -41,9 +49,11 @@ class ProcessPort {
   // makes sure it leaves nothing behind when it ends.
   virtual void start(const Text& commandLine, WindowStyle style) = 0;
 
-  // Starts the process and blocks, without pumping messages, until it has ended (also when it
-  // ended before the wait began).
-  virtual ProcessOutcome startAndWait(const Text& commandLine, WindowStyle style) = 0;
+  // Starts the program and blocks, without pumping messages, until it has ended (also when it
+  // ended before the wait began). A program path the platform cannot hand over whole (a quote
+  // on Windows, a NUL anywhere) is refused with 52 "Bad file name or number", its description
+  // naming the path; nothing is started then.
+  virtual ProcessOutcome startAndWait(const ProgramCall& call, WindowStyle style) = 0;
 
   // Lets the downloaded file at `path` be started as a program. Windows needs nothing; POSIX
   // gives its owner the execute permission. Only installers pass through here: a downloaded

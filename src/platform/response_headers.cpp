@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/transfer_rules.h"
 #include "runtime/text_compare.h"
 
 namespace hv {
@@ -51,7 +52,7 @@ std::optional<FramingFault> codingFault(const std::vector<std::string_view>& fie
   std::string list;
   for (std::string_view coding : codings)
     list += (list.empty() ? "" : ", ") + std::string(coding);
-  return FramingFault{FramingFault::kCoding, "Unsupported Transfer-Encoding: " + list};
+  return FramingFault{FramingFault::kCoding, "Unsupported Transfer-Encoding: " + serverText(list)};
 }
 
 }  // namespace
@@ -84,9 +85,18 @@ std::vector<std::string_view> ResponseHeaders::valuesOf(std::string_view name) c
 }
 
 std::optional<FramingFault> ResponseHeaders::framingFault() const {
-  if (auto fault = lengthFault(valuesOf("Content-Length")))
+  const auto lengths = valuesOf("Content-Length");
+  const auto codings = valuesOf("Transfer-Encoding");
+  if (auto fault = lengthFault(lengths))
     return fault;
-  return codingFault(valuesOf("Transfer-Encoding"));
+  if (auto fault = codingFault(codings))
+    return fault;
+  // The two need not agree, and which one a reader believes decides what the file holds.
+  if (!lengths.empty() && !codings.empty()) {
+    return FramingFault{FramingFault::kLength,
+                        "Both Content-Length and Transfer-Encoding: the body is framed two ways"};
+  }
+  return std::nullopt;
 }
 
 }  // namespace hv

@@ -28,9 +28,10 @@ class ResponseHeaders {
   const std::string* find(std::string_view name) const;
 
   // Whatever would make the body's length or bytes differ from what the server meant: a
-  // Content-Length that is not plain decimal digits or that disagrees with another one, or a
-  // transfer coding other than chunked (its decoded form is not the bytes served, and a transfer
-  // library would hold all of it in memory while the reader is behind).
+  // Content-Length that is not plain decimal digits or that disagrees with another one, a body
+  // framed both by a length and by a transfer coding, or a transfer coding other than chunked (its
+  // decoded form is not the bytes served, and a transfer library would hold all of it in memory
+  // while the reader is behind).
   std::optional<FramingFault> framingFault() const;
 
  private:

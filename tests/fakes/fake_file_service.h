@@ -53,6 +53,12 @@ class FakeFileService : public FileServicePort {
 
   void close(std::int16_t number) override { open_.erase(number); }
 
+  void remove(TextView path) override {
+    if (files.erase(Text(path)) == 0)
+      throw runtimeError(runtime_error::kFileNotFound);
+    removed.push_back(Text(path));
+  }
+
   bool isOpen(std::int16_t number) const { return open_.contains(number); }
   std::size_t openCount() const { return open_.size(); }
   std::string content(const Text& path) const {
@@ -62,6 +68,7 @@ class FakeFileService : public FileServicePort {
 
   std::map<Text, std::vector<std::uint8_t>> files;
   std::vector<Text> opened;
+  std::vector<Text> removed;
   std::optional<std::int32_t> failOpen;
   std::optional<std::int32_t> failWrite;
 

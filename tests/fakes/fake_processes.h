@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/process_port.h"
+#include "platform/program_call.h"
 #include "runtime/script_error.h"
 
 namespace hv::testing {
@@ -20,29 +21,30 @@ class FakeProcesses : public ProcessPort {
     Kind kind;
     Text text;  // the command line, or the path allowed to run
     WindowStyle style = WindowStyle::Hidden;
+    ProgramCall program;  // what a wait started, word for word
   };
 
   void start(const Text& commandLine, WindowStyle style) override {
-    calls.push_back({Kind::Start, commandLine, style});
+    calls.push_back({Kind::Start, commandLine, style, {}});
     if (failure)
       throw *failure;
     if (forwardTo)
       forwardTo->start(commandLine, style);
   }
 
-  ProcessOutcome startAndWait(const Text& commandLine, WindowStyle style) override {
-    calls.push_back({Kind::StartAndWait, commandLine, style});
+  ProcessOutcome startAndWait(const ProgramCall& call, WindowStyle style) override {
+    calls.push_back({Kind::StartAndWait, commandLineOf(call), style, call});
     if (failure)
       throw *failure;
     if (whileRunning)
       whileRunning();
     if (forwardTo)
-      return forwardTo->startAndWait(commandLine, style);
+      return forwardTo->startAndWait(call, style);
     return outcome;
   }
 
   void allowToRun(const Text& path) override {
-    calls.push_back({Kind::AllowToRun, path});
+    calls.push_back({Kind::AllowToRun, path, WindowStyle::Hidden, {}});
     if (forwardTo)
       forwardTo->allowToRun(path);
   }

@@ -94,14 +94,25 @@ TEST(LaunchInternalCommand, OpensTheBareNameBeforeAnyDownload) {
   EXPECT_EQ(run.out, "\"/bin/true\" \"abc.cvx\"\n");
 }
 
-TEST(LaunchInternalCommand, NameThatIsNotAPlainFileNameStartsNothing) {
+TEST(LaunchInternalCommand, NameThatIsNotAPlainFileNameStartsNothingAndSaysWhy) {
   SiteHost host;
   host.installApplication("\"/bin/true\" \"%1\"");
-  for (const char* name : {"../abc.cvx", "a\" --option \"b", "", "sub/abc.cvx"}) {
+  const std::pair<const char*, const char*> refusals[] = {
+      {"../abc.cvx", "the name ../abc.cvx holds a character no file name may hold"},
+      {"a\" --option \"b", "the name a\" --option \"b holds a character no file name may hold"},
+      {"", "the name  is no file name"},
+      {"sub/abc.cvx", "the name sub/abc.cvx holds a character"},
+      {"CON.cvx", "the name CON.cvx names a device"},
+      {"-x.cvx", "the document's path -x.cvx starts with \"-\""},
+      {"a\x1b[2J.cvx", "the name a\\x1b[2J.cvx"},
+  };
+  for (const auto& [name, why] : refusals) {
     const HostRun run = host.runHost({"launch-internal", name});
     EXPECT_EQ(run.status, 1) << name;
     EXPECT_EQ(run.out, "") << name;
-    EXPECT_THAT(run.err, HasSubstr("hvdetector launch-internal: nothing was started\n")) << name;
+    EXPECT_THAT(run.err,
+                HasSubstr(std::string("hvdetector launch-internal: nothing was started: ") + why))
+        << name;
   }
 }
 

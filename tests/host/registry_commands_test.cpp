@@ -57,6 +57,25 @@ TEST(RegistryCommands, DetectNeedsRegistrationAndReadsThePropertiesThroughBase) 
   EXPECT_EQ(testing::readFile(dir / "installed.reg"), kInstalled);
 }
 
+// A folder from the store reaches the terminal as text, never as a terminal command.
+TEST(RegistryCommands, DetectEscapesControlAndReorderingCharactersOfAFolder) {
+  TempDir dir;
+  writeFile(dir / "installed.reg",
+            kInstalled +
+                "[HKEY_LOCAL_MACHINE\\Software\\Corvantis\\Corvantis Participant Halverine]\r\n"
+                "\"Install_Dir\"=\"C:\\\\P\x1b[2J\xc2\x9b\xe2\x80\xae\"\r\n");
+  const std::string store = "--registry=" + dir.path().string();
+  ASSERT_EQ(host({store, "register"}).status, 0);
+  const HostRun people = host({store, "detect"});
+  EXPECT_NE(people.out.find("participant install dir   C:\\P\\x1b[2J\\x9b\\u202e\n"),
+            std::string::npos)
+      << people.out;
+  const HostRun json = host({store, "detect", "--json"});
+  EXPECT_NE(json.out.find("\"participantInstallDir\": \"C:\\\\P\\u001b[2J\\u009b\\u202e\""),
+            std::string::npos)
+      << json.out;
+}
+
 TEST(RegistryCommands, AMalformedStoreIsReportedWithFileAndLine) {
   TempDir dir;
   writeFile(dir / "bad.reg", "REGEDIT4\n[HKEY_CURRENT_USER\\K]\n\"a\"=dword:xyz\n");

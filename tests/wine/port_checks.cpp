@@ -156,7 +156,8 @@ void checkProcesses(Checks& checks) {
   Win32Processes processes;
   ProcessOutcome ended;
   checks.equal("a waited-for process starts", fileError([&] {
-                 ended = processes.startAndWait(u"cmd.exe /c exit 3010", WindowStyle::Hidden);
+                 ended = processes.startAndWait({u"cmd.exe", {u"/c", u"exit", u"3010"}},
+                                                WindowStyle::Hidden);
                }),
                0);
   checks.check("it is reported as exited", ended.kind == ProcessOutcome::Kind::Exited);
@@ -166,12 +167,18 @@ void checkProcesses(Checks& checks) {
                0);
   char folder[MAX_PATH];
   GetTempPathA(sizeof folder, folder);
-  const std::string missing =
-      "\"" + std::string(folder) + "hvdetector-no-such-installer.exe\" /S /P";
+  const std::string missing = std::string(folder) + "hvdetector-no-such-installer.exe";
+  const Text installer(missing.begin(), missing.end());
   checks.equal("a missing installer", fileError([&] {
-                 processes.startAndWait(Text(missing.begin(), missing.end()), WindowStyle::Hidden);
+                 processes.startAndWait({installer, {u"/S", u"/P"}}, WindowStyle::Hidden);
                }),
                53);
+  // The quote would end the program's name early and start whatever the rest names.
+  checks.equal("an installer path holding a quote is refused", fileError([&] {
+                 processes.startAndWait({Text(u"C:\\q\"x\\install.exe"), {u"/S", u"/P"}},
+                                        WindowStyle::Hidden);
+               }),
+               52);
   checks.equal("an empty command line",
                fileError([&] { processes.start(u"", WindowStyle::NormalFocus); }), 5);
 }

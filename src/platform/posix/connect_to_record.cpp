@@ -11,7 +11,9 @@ namespace hv {
 namespace {
 
 // The flags libcurl's own transfer parses a URL with.
-constexpr unsigned kAsTheTransferParses = CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME;
+// A blank is allowed: the transfer sends such a URL, and the entry it goes through is taken.
+constexpr unsigned kAsTheTransferParses =
+    CURLU_GUESS_SCHEME | CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE;
 
 struct HostAndPort {
   std::string host;
@@ -48,17 +50,20 @@ ConnectToRecord::ConnectToRecord(const std::vector<std::string>& entries) {
   }
 }
 
-void ConnectToRecord::noteRequest(const std::string& url) {
+std::optional<std::string> ConnectToRecord::noteRequest(const std::string& url) {
   anyRequest_ = true;
+  if (entries_.empty())
+    return std::nullopt;
   const auto target = hostAndPortOf(url);
   if (!target)
-    return;
+    return "the URL's host";
   for (auto& entry : entries_) {
     if (entry.parsed.matches(target->host, target->port)) {
       entry.taken = true;
-      return;
+      return std::nullopt;
     }
   }
+  return target->host + " port " + std::to_string(target->port);
 }
 
 std::vector<std::string> ConnectToRecord::unmatched() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,9 @@ class ConnectToRecord {
   // Entries that do not parse are left out; the host refuses them before any request.
   explicit ConnectToRecord(const std::vector<std::string>& entries);
 
-  void noteRequest(const std::string& url);
+  // Notes which entry the request goes through. While there are entries, a request none of them
+  // takes gets "HOST port PORT" back: it must not be sent, since it would look the name up.
+  std::optional<std::string> noteRequest(const std::string& url);
 
   // The entries, as written and each once, that no request took; none while no request has gone
   // out.

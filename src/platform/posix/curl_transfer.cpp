@@ -12,6 +12,7 @@
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
 #include "platform/transfer_response.h"
+#include "platform/transfer_rules.h"
 #include "platform/transfer_schemes.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
@@ -20,7 +21,6 @@
 namespace hv {
 namespace {
 
-constexpr int kMaxRedirects = 5;
 // The body waits here between the network and GetChunk; libcurl is paused while it is full, so
 // memory stays bounded however large the file.
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
@@ -119,6 +119,7 @@ class CurlTransfer : public TransferResponse {
   bool bodyFailed_ = false;
   bool redirecting_ = false;
   int redirects_ = 0;
+  std::string currentUrl_;
   std::optional<EventLoop::TimerId> paceTimer_;
   EventLoop::Clock::time_point periodStart_;
   std::size_t periodBytes_ = 0;
@@ -288,6 +289,7 @@ std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t
 }
 
 void CurlTransfer::start(const std::string& url) {
+  currentUrl_ = url;
   errorText_[0] = '\0';
   httpResponse_ = false;
   status_ = 0;
@@ -297,7 +299,12 @@ void CurlTransfer::start(const std::string& url) {
   bodyEnded_ = false;
   bodyFailed_ = false;
   curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
-  multi_.connectToRecord.noteRequest(url);
+  // Once any mapping is given, a request it does not cover must not fall back to a name lookup.
+  if (const auto unmapped = multi_.connectToRecord.noteRequest(url)) {
+    fail(CURLE_COULDNT_RESOLVE_HOST,
+         serverText(*unmapped) + " matches no connect-to entry: nothing was looked up or sent");
+    return;
+  }
   curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
   if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");
@@ -374,7 +381,11 @@ void CurlTransfer::finished(CURLcode result) {
     fail(result, reasonFor(result));
     return;
   }
-  respond();
+  if (httpResponse_) {
+    fail(CURLE_WEIRD_SERVER_REPLY, "The server sent no final response");
+    return;
+  }
+  respond();  // an ftp file with no bytes
   bodyEnded_ = true;
 }
 
@@ -398,18 +409,14 @@ void CurlTransfer::followRedirect() {
   char* location = nullptr;
   curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &location);
   if (location == nullptr) {
-    fail(code, reason_ + " (redirect without a usable target)");
+    fail(code, statusRefusal(status_, reason_).value_or(""));
     return;
   }
   const std::string target = location;
-  if (++redirects_ > kMaxRedirects) {
-    fail(code, "Too many redirects (more than " + std::to_string(kMaxRedirects) + ")");
-    return;
-  }
-  const bool allowed = hasTransferScheme(target) && multi_.settings.redirectAllowed &&
-                       multi_.settings.redirectAllowed(target);
-  if (!allowed) {
-    fail(code, "Redirect to " + target + " refused: outside the permitted site");
+  const bool permitted = hasTransferScheme(target) && multi_.settings.redirectAllowed &&
+                         multi_.settings.redirectAllowed(target);
+  if (const auto refusal = redirectRefusal(currentUrl_, target, ++redirects_, permitted)) {
+    fail(code, *refusal);
     return;
   }
   start(target);
@@ -447,15 +454,16 @@ bool CurlTransfer::headerLine(std::string_view line) {
   return true;
 }
 
+// A 1xx head is followed by another; the first other head decides.
 void CurlTransfer::endOfHeaders() {
-  if (!httpResponse_ || status_ < 200)
+  if (!httpResponse_ || (status_ >= 100 && status_ < 200))
     return;
-  if (status_ >= 300 && status_ < 400 && headers_.find("Location") != nullptr) {
+  if (isRedirect(status_, headers_)) {
     redirecting_ = true;
     return;
   }
-  if (status_ >= 400) {
-    fail(static_cast<std::int32_t>(status_), reason_);
+  if (const auto refusal = statusRefusal(status_, reason_)) {
+    fail(static_cast<std::int32_t>(status_), *refusal);
     return;
   }
   if (const auto fault = headers_.framingFault()) {
@@ -470,7 +478,7 @@ void CurlTransfer::endOfHeaders() {
 std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
   if (redirecting_)
     return size;  // a redirect's own body is not the file
-  if (phase_ == Phase::Requesting)
+  if (phase_ == Phase::Requesting && !httpResponse_)
     respond();  // ftp has no header block: the first data is the response
   if (phase_ != Phase::Responded)
     return 0;
@@ -497,7 +505,7 @@ void CurlTransfer::respond() {
       headers_.addLine("Content-Length: " + std::to_string(length));
   }
   responseCode_ = static_cast<std::int32_t>(status_);
-  responseInfo_ = fromAnsi(reason_);
+  responseInfo_ = fromAnsi(serverText(reason_));
   startPacePeriod();
   notify(kResponseCompleted);
 }

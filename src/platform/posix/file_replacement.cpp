@@ -12,7 +12,7 @@
 #include <random>
 #include <stdexcept>
 
-#include "platform/posix/reg_file_excerpt.h"
+#include "runtime/printable_text.h"
 
 namespace hv {
 namespace fs = std::filesystem;

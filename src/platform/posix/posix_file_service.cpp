@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <optional>
+#include <utility>
 
+#include "platform/posix/exit_cleanup.h"
 #include "platform/posix/posix_code_page.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
@@ -85,6 +87,7 @@ PosixFileService::~PosixFileService() {
   for (auto& file : files_) {
     if (file.fd >= 0)
       ::close(file.fd);
+    exit_cleanup::forgetFile(file.cleanupTicket);
   }
 }
 
@@ -110,6 +113,8 @@ void PosixFileService::open(std::int16_t number, TextView path, FileOpenMode mod
     throwFileError(errno);
   file.fd = fd;
   file.pending.reserve(kWriteBuffer);
+  if (mode == FileOpenMode::CreateNew)
+    file.cleanupTicket = exit_cleanup::noteUnfinishedFile(name);
 }
 
 void PosixFileService::seek(std::int16_t number, std::int64_t position) {
@@ -148,10 +153,19 @@ void PosixFileService::close(std::int16_t number) {
   }
   if (::close(file.fd) != 0 && !failure && errno != EINTR)
     failure = runtimeError(fileErrorFor(errno));
+  exit_cleanup::forgetFile(std::exchange(file.cleanupTicket, -1));
   file.fd = -1;
   file.pending = {};
   if (failure)
     throw *failure;
+}
+
+void PosixFileService::remove(TextView path) {
+  const std::string name = toAnsi(path, kPosixCodePage);
+  if (name.empty() || name.find('\0') != std::string::npos)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  if (::unlink(name.c_str()) != 0)
+    throwFileError(errno);
 }
 
 PosixFileService::OpenFile& PosixFileService::openFile(std::int16_t number) {

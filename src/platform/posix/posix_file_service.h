@@ -19,12 +19,15 @@ class PosixFileService : public FileServicePort {
   void seek(std::int16_t number, std::int64_t position) override;
   void write(std::int16_t number, std::span<const std::uint8_t> bytes) override;
   void close(std::int16_t number) override;
+  void remove(TextView path) override;
 
  private:
   static constexpr int kMaxFiles = 255;
   struct OpenFile {
     int fd = -1;
     std::vector<std::uint8_t> pending;
+    // A file created new is a download being written: an interrupted host removes it.
+    int cleanupTicket = -1;
   };
   OpenFile& openFile(std::int16_t number);
   void flush(OpenFile& file);

@@ -13,7 +13,9 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/posix/exit_cleanup.h"
 #include "platform/posix/windows_command_line.h"
+#include "platform/program_call.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -43,9 +45,19 @@ std::int32_t runtimeErrorFor(int error) {
   }
 }
 
-// A command line made ready for posix_spawn: its words as C strings.
+// The runtime's error for a failed start, in plain words where its standard text says little.
+ScriptError startFailure(int error) {
+  const ScriptError standard = runtimeError(runtimeErrorFor(error));
+  if (error != ENOEXEC)
+    return standard;
+  return ScriptError(standard.number(), standard.source(),
+                     standard.description() + u": the file is not a program this system can run");
+}
+
+// A program and its words made ready for posix_spawn.
 class SpawnRequest {
  public:
+  // The words of a command line; a program name without "/" is looked up on PATH.
   explicit SpawnRequest(const Text& commandLine) {
     const std::string line = toAnsi(commandLine);
     // A NUL would end the C string early and start something other than what was logged.
@@ -54,10 +66,26 @@ class SpawnRequest {
     words_ = splitWindowsCommandLine(line);
     if (words_.program.empty())
       throw runtimeError(runtime_error::kInvalidProcedureCall);
+    searchPath_ = words_.program.find('/') == std::string::npos;
   }
 
-  // 0 with the child's id, or the error number of the failed start.
-  int spawn(pid_t& pid, bool ownProcessGroup) {
+  // The program at exactly its path, each argument as one word.
+  explicit SpawnRequest(const ProgramCall& call) : searchPath_(false) {
+    words_.program = toAnsi(call.program);
+    if (call.program.empty())
+      throw runtimeError(runtime_error::kInvalidProcedureCall);
+    if (words_.program.find('\0') != std::string::npos)
+      throw unusableProgramPath(call.program, u"holds a NUL character");
+    for (const Text& argument : call.arguments) {
+      words_.arguments.push_back(toAnsi(argument));
+      if (words_.arguments.back().find('\0') != std::string::npos)
+        throw runtimeError(runtime_error::kInvalidProcedureCall);
+    }
+  }
+
+  // 0 with the child's id, or the error number of the failed start. The child leads a process
+  // group of its own: an interrupt typed at the host's terminal does not reach it.
+  int spawn(pid_t& pid) {
     std::vector<char*> argv{words_.program.data()};
     for (auto& argument : words_.arguments)
       argv.push_back(argument.data());
@@ -74,14 +102,11 @@ class SpawnRequest {
     sigset_t noSignal;
     sigemptyset(&noSignal);
     posix_spawnattr_setsigmask(&attributes, &noSignal);
-    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    if (ownProcessGroup)
-      flags |= POSIX_SPAWN_SETPGROUP;
-    posix_spawnattr_setflags(&attributes, flags);
+    posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
     const char* program = words_.program.c_str();
-    const bool onPath = words_.program.find('/') == std::string::npos;
-    const int error = onPath
+    const int error = searchPath_
                           ? posix_spawnp(&pid, program, &actions, &attributes, argv.data(), environ)
                           : posix_spawn(&pid, program, &actions, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
@@ -91,6 +116,7 @@ class SpawnRequest {
 
  private:
   CommandLineWords words_;
+  bool searchPath_;
 };
 
 // Blocks until the child has ended; waitpid sleeps in the kernel.
@@ -115,7 +141,7 @@ void PosixProcesses::start(const Text& commandLine, WindowStyle) {
       pid_t pid = 0;
       int error = ENOMEM;
       try {
-        error = request.spawn(pid, true);
+        error = request.spawn(pid);
       } catch (const std::bad_alloc&) {
       }
       spawned.set_value(error);
@@ -127,16 +153,19 @@ void PosixProcesses::start(const Text& commandLine, WindowStyle) {
     throw runtimeError(runtime_error::kOutOfMemory);
   }
   if (const int error = result.get(); error != 0)
-    throw runtimeError(runtimeErrorFor(error));
+    throw startFailure(error);
 }
 
-ProcessOutcome PosixProcesses::startAndWait(const Text& commandLine, WindowStyle) {
-  SpawnRequest request(commandLine);
+ProcessOutcome PosixProcesses::startAndWait(const ProgramCall& call, WindowStyle) {
+  SpawnRequest request(call);
   pid_t pid = 0;
-  if (const int error = request.spawn(pid, false); error != 0)
-    throw runtimeError(runtimeErrorFor(error));
+  if (const int error = request.spawn(pid); error != 0)
+    throw startFailure(error);
+  exit_cleanup::noteWaitedProcess(pid);
   int status = 0;
-  if (const int error = waitFor(pid, status); error != 0)
+  const int error = waitFor(pid, status);
+  exit_cleanup::forgetWaitedProcess();
+  if (error != 0)
     return {ProcessOutcome::Kind::WaitFailed, 0,
             fromAnsi(std::error_code(error, std::generic_category()).message())};
   if (WIFEXITED(status))

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/posix/reg_file_excerpt.h"
+#include "runtime/printable_text.h"
 
 namespace hv {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "platform/posix/reg_file_error.h"
-#include "platform/posix/reg_file_excerpt.h"
 #include "platform/posix/registry_root_names.h"
 #include "platform/registry_port.h"
+#include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "platform/posix/file_replacement.h"
-#include "platform/posix/reg_file_excerpt.h"
 #include "platform/posix/reg_file_format.h"
 #include "platform/posix/reg_file_text.h"
 #include "platform/posix/registry_root_names.h"
 #include "platform/posix/registry_store_lock.h"
 #include "platform/registry_port.h"
+#include "runtime/printable_text.h"
 
 namespace hv {
 namespace fs = std::filesystem;

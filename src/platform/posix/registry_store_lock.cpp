@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/posix/reg_file_excerpt.h"
+#include "runtime/printable_text.h"
 
 namespace hv {
 namespace {

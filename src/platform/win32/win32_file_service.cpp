@@ -132,6 +132,14 @@ void Win32FileService::write(std::int16_t number, std::span<const std::uint8_t> 
   }
 }
 
+void Win32FileService::remove(TextView path) {
+  const std::wstring name(path.begin(), path.end());
+  if (name.empty() || name.find(L'\0') != std::wstring::npos)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  if (!DeleteFileW(name.c_str()))
+    throwLastFileError();
+}
+
 void Win32FileService::close(std::int16_t number) {
   if (!validNumber(number))
     return;

@@ -14,6 +14,7 @@ class Win32FileService : public FileServicePort {
   void seek(std::int16_t number, std::int64_t position) override;
   void write(std::int16_t number, std::span<const std::uint8_t> bytes) override;
   void close(std::int16_t number) override;
+  void remove(TextView path) override;
 };
 
 }  // namespace hv

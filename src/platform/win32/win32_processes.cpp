@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/program_call.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 
@@ -84,8 +85,14 @@ void Win32Processes::start(const Text& commandLine, WindowStyle style) {
   closeHandles(createProcess(commandLine, style));
 }
 
-ProcessOutcome Win32Processes::startAndWait(const Text& commandLine, WindowStyle style) {
-  const PROCESS_INFORMATION process = createProcess(commandLine, style);
+// A quoted program name ends at the next quote, with no escapes: a path holding a quote (or a
+// NUL) cannot be named whole, and what it names instead is never started.
+ProcessOutcome Win32Processes::startAndWait(const ProgramCall& call, WindowStyle style) {
+  if (call.program.find(u'"') != Text::npos)
+    throw unusableProgramPath(call.program, u"holds a quote");
+  if (call.program.find(u'\0') != Text::npos)
+    throw unusableProgramPath(call.program, u"holds a NUL character");
+  const PROCESS_INFORMATION process = createProcess(commandLineOf(call), style);
   const ProcessOutcome outcome = waitForProcess(process.dwProcessId);
   closeHandles(process);
   return outcome;

@@ -9,7 +9,7 @@ namespace hv {
 class Win32Processes : public ProcessPort {
  public:
   void start(const Text& commandLine, WindowStyle style) override;
-  ProcessOutcome startAndWait(const Text& commandLine, WindowStyle style) override;
+  ProcessOutcome startAndWait(const ProgramCall& call, WindowStyle style) override;
   void allowToRun(const Text&) override {}
 };
 

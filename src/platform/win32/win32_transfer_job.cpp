@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/transfer_rules.h"
 #include "platform/transfer_schemes.h"
 #include "platform/win32/win32_internet_errors.h"
 #include "platform/win32/win32_transfer_hooks.h"
@@ -16,7 +17,6 @@
 namespace hv {
 namespace {
 
-constexpr int kMaxRedirects = 5;
 // The body waits here between the network and GetChunk; the worker stops reading while it is
 // full, so memory stays bounded however large the file.
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
@@ -320,12 +320,12 @@ std::optional<TransferFailure> TransferJob::exchange(Hop& hop, std::optional<Red
   head.reason = queryText(request, HTTP_QUERY_STATUS_TEXT);
   head.headers = headersOf(queryText(request, HTTP_QUERY_RAW_HEADERS_CRLF));
   const auto code = static_cast<std::int32_t>(status);
-  if (status >= 300 && status < 400 && head.headers.find("Location") != nullptr) {
+  if (isRedirect(head.status, head.headers)) {
     redirect = Redirect{code, head.reason, *head.headers.find("Location")};
     return std::nullopt;
   }
-  if (status >= 400)
-    return TransferFailure{code, head.reason};
+  if (const auto refusal = statusRefusal(head.status, head.reason))
+    return TransferFailure{code, *refusal};
   if (const auto fault = head.headers.framingFault())
     return TransferFailure{static_cast<std::int32_t>(ERROR_HTTP_INVALID_SERVER_RESPONSE),
                            fault->reason};
@@ -341,24 +341,21 @@ std::optional<TransferFailure> TransferJob::follow(const Redirect& redirect, int
   const auto target = combined(url, redirect.location);
   if (!target)
     return TransferFailure{redirect.status,
-                           redirect.reason + " (redirect without a usable target)"};
-  if (count > kMaxRedirects) {
-    return TransferFailure{redirect.status,
-                           "Too many redirects (more than " + std::to_string(kMaxRedirects) + ")"};
-  }
+                           statusRefusal(redirect.status, redirect.reason).value_or("")};
+  const Text from(url.begin(), url.end());
   const Text text(target->begin(), target->end());
-  if (!hasTransferScheme(toUtf8(text)) || !order_.redirectAllowed ||
-      !order_.redirectAllowed(text)) {
-    return TransferFailure{redirect.status,
-                           "Redirect to " + toAnsi(text) + " refused: outside the permitted site"};
-  }
+  const bool permitted =
+      hasTransferScheme(toUtf8(text)) && order_.redirectAllowed && order_.redirectAllowed(text);
+  if (const auto refusal = redirectRefusal(toAnsi(from), toAnsi(text), count, permitted))
+    return TransferFailure{redirect.status, *refusal};
   url = *target;
   return std::nullopt;
 }
 
 // A server may pace its body to hold the request open for ever: it must average
 // kLowestBytesPerSecond over every period of the time-out. Time spent waiting for the reader
-// counts against nobody. A server that goes silent runs into the receive time-out.
+// counts against nobody. A server that goes silent runs into the receive time-out. A body framed
+// by its length ends there, whatever the server sends after it, as every HTTP library reads it.
 void TransferJob::readBody(HINTERNET request, std::optional<std::uint64_t> expected) {
   std::vector<char> chunk(kReadSize);
   std::uint64_t received = 0;
@@ -373,9 +370,13 @@ void TransferJob::readBody(HINTERNET request, std::optional<std::uint64_t> expec
       periodStart = Clock::now();
       periodBytes = 0;
     }
+    if (expected && received == *expected)
+      return endBody(std::nullopt);
     DWORD available = 0;
     if (!InternetQueryDataAvailable(request, &available, 0, 0))
       return endBody(bodyFailure(GetLastError()));
+    if (expected)
+      available = static_cast<DWORD>(std::min<std::uint64_t>(available, *expected - received));
     DWORD got = 0;
     if (available > 0 &&
         !InternetReadFile(request, chunk.data(), std::min(available, kReadSize), &got)) {

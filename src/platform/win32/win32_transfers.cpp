@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/transfer_response.h"
+#include "platform/transfer_rules.h"
 #include "platform/transfer_schemes.h"
 #include "platform/win32/win32_message_pump.h"
 #include "platform/win32/win32_transfer_hooks.h"
@@ -125,7 +126,7 @@ void Win32Transfer::onNotice(LPARAM serial) {
   reason_ = std::move(head.reason);
   headers_ = std::move(head.headers);
   responseCode_ = static_cast<std::int32_t>(status_);
-  responseInfo_ = fromAnsi(reason_);
+  responseInfo_ = fromAnsi(serverText(reason_));
   phase_ = Phase::Responded;
   notify(kResponseCompleted);
 }

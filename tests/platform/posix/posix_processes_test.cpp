@@ -29,6 +29,10 @@ Text quoted(const std::string& path) {
   return line("\"" + path + "\"");
 }
 
+ProgramCall program(const std::string& path, std::vector<Text> arguments = {}) {
+  return {line(path), std::move(arguments)};
+}
+
 struct EndCase {
   const char* name;
   const char* exit;
@@ -46,7 +50,7 @@ TEST_P(ProcessEnd, WaitReportsHowTheProgramEnded) {
   ScopedEnv exit("HVDETECTOR_EXIT", GetParam().exit);
   PosixProcesses processes;
   const ProcessOutcome outcome =
-      processes.startAndWait(quoted(kRecordingProgram), WindowStyle::Hidden);
+      processes.startAndWait(program(kRecordingProgram), WindowStyle::Hidden);
   EXPECT_EQ(outcome.kind, GetParam().kind);
   EXPECT_EQ(outcome.code, GetParam().code);
 }
@@ -87,6 +91,8 @@ struct StartFailureCase {
   const char* name;
   std::function<std::string(const testing::TempDir&)> commandLine;
   std::int32_t error;
+  // A waited-for program is named by its exact path: the line is that path, never read as words.
+  std::int32_t errorAsAPath;
 };
 
 void PrintTo(const StartFailureCase& c, std::ostream* os) {
@@ -95,7 +101,7 @@ void PrintTo(const StartFailureCase& c, std::ostream* os) {
 
 class StartFailure : public ::testing::TestWithParam<StartFailureCase> {};
 
-// Both ways of starting report the same runtime error and leave nothing running.
+// Every way of starting reports the runtime error for the cause and leaves nothing running.
 TEST_P(StartFailure, IsTheRuntimesErrorForTheCause) {
   testing::TempDir dir;
   testing::writeFile(dir / "plain", "#!/bin/sh\n");
@@ -109,40 +115,63 @@ TEST_P(StartFailure, IsTheRuntimesErrorForTheCause) {
   PosixProcesses processes;
   EXPECT_EQ(testing::errorNumberOf([&] { processes.start(commandLine, WindowStyle::NormalFocus); }),
             GetParam().error);
-  EXPECT_EQ(
-      testing::errorNumberOf([&] { processes.startAndWait(commandLine, WindowStyle::Hidden); }),
-      GetParam().error);
+  EXPECT_EQ(testing::errorNumberOf([&] {
+              processes.startAndWait({commandLine, {u"/S"}}, WindowStyle::Hidden);
+            }),
+            GetParam().errorAsAPath);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Posix, StartFailure,
     ::testing::Values(
         StartFailureCase{"MissingProgram",
-                         [](const testing::TempDir& d) { return (d / "missing").string(); }, 53},
+                         [](const testing::TempDir& d) { return (d / "missing").string(); }, 53,
+                         53},
         StartFailureCase{"MissingOnThePath",
                          [](const testing::TempDir&) { return std::string("hv-no-such-program"); },
-                         53},
+                         53, 53},
         StartFailureCase{"NameWithASlashIsNotSearched",
-                         [](const testing::TempDir&) { return std::string("sub/program"); }, 53},
+                         [](const testing::TempDir&) { return std::string("sub/program"); }, 53,
+                         53},
         StartFailureCase{"NotExecutable",
-                         [](const testing::TempDir& d) { return (d / "plain").string(); }, 70},
-        StartFailureCase{"Folder", [](const testing::TempDir& d) { return d.path().string(); }, 70},
+                         [](const testing::TempDir& d) { return (d / "plain").string(); }, 70, 70},
+        StartFailureCase{"Folder", [](const testing::TempDir& d) { return d.path().string(); }, 70,
+                         70},
         StartFailureCase{"ThroughAFile",
-                         [](const testing::TempDir& d) { return (d / "plain" / "x").string(); },
+                         [](const testing::TempDir& d) { return (d / "plain" / "x").string(); }, 76,
                          76},
         StartFailureCase{"NotAProgram",
-                         [](const testing::TempDir& d) { return (d / "garbage").string(); }, 5},
-        StartFailureCase{"EmptyLine", [](const testing::TempDir&) { return std::string(); }, 5},
-        StartFailureCase{"BlanksOnly", [](const testing::TempDir&) { return std::string("  "); },
-                         5},
+                         [](const testing::TempDir& d) { return (d / "garbage").string(); }, 5, 5},
+        StartFailureCase{"EmptyLine", [](const testing::TempDir&) { return std::string(); }, 5, 5},
+        StartFailureCase{"BlanksOnly", [](const testing::TempDir&) { return std::string("  "); }, 5,
+                         53},
         StartFailureCase{"EmptyQuotedName",
-                         [](const testing::TempDir&) { return std::string("\"\" x"); }, 5},
+                         [](const testing::TempDir&) { return std::string("\"\" x"); }, 5, 53},
         StartFailureCase{"NulInTheLine",
                          [](const testing::TempDir& d) {
                            return (d / "garbage").string() + std::string("\0x", 2);
                          },
-                         5}),
+                         5, 52}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A folder holding a quote once made the line "D/q"x/install.exe" /S /P run D/q instead.
+TEST(PosixProcesses, WaitedForProgramGetsItsExactPathAndArguments) {
+  testing::TempDir dir;
+  testing::writeFile(dir / "q", "#!/bin/sh\nexit 0\n");
+  ::chmod((dir / "q").c_str(), 0700);
+  std::filesystem::create_directory(dir / "q\"x");
+  const auto installer = dir / "q\"x" / "install 1.exe";
+  std::filesystem::copy_file(kRecordingProgram, installer);
+  RecordingFifo record;
+  PosixProcesses processes;
+  const ProcessOutcome outcome =
+      processes.startAndWait(program(installer.string(), {u"/S", u"/P"}), WindowStyle::Hidden);
+  EXPECT_EQ(outcome.kind, ProcessOutcome::Kind::Exited);
+  const auto seen = record.await();
+  ASSERT_TRUE(seen);
+  EXPECT_THAT(seen->argv, ::testing::ElementsAre(installer.string(), "/S", "/P"));
+  EXPECT_EQ(::getpgid(seen->pid), -1) << "ended and reaped";
+}
 
 TEST(PosixProcesses, StartedProgramIsReaped) {
   RecordingFifo record;
@@ -174,7 +203,7 @@ TEST(PosixProcesses, WaitingCostsNoCpuAndNoWakeUps) {
   rusage before{};
   ::getrusage(RUSAGE_THREAD, &before);
   const ProcessOutcome outcome =
-      processes.startAndWait(quoted(kRecordingProgram), WindowStyle::Hidden);
+      processes.startAndWait(program(kRecordingProgram), WindowStyle::Hidden);
   rusage after{};
   ::getrusage(RUSAGE_THREAD, &after);
   ASSERT_EQ(outcome.kind, ProcessOutcome::Kind::Exited);
@@ -192,7 +221,7 @@ TEST(PosixProcesses, ChildThatCannotBeWaitedForIsAFailedWaitNotASuccess) {
   ::sigaction(SIGCHLD, &ignore, &old);  // the system then reaps every child itself
   PosixProcesses processes;
   const ProcessOutcome outcome =
-      processes.startAndWait(quoted(kRecordingProgram), WindowStyle::Hidden);
+      processes.startAndWait(program(kRecordingProgram), WindowStyle::Hidden);
   ::sigaction(SIGCHLD, &old, nullptr);
   EXPECT_EQ(outcome.kind, ProcessOutcome::Kind::WaitFailed);
   EXPECT_FALSE(outcome.reason.empty());
@@ -264,7 +293,7 @@ TEST(PosixProcesses, MissingFileIsLeftForTheStartToReport) {
   PosixProcesses processes;
   processes.allowToRun(line((dir / "gone.exe").string()));
   EXPECT_EQ(testing::errorNumberOf([&] {
-              processes.startAndWait(quoted((dir / "gone.exe").string()) + u" /S /P",
+              processes.startAndWait(program((dir / "gone.exe").string(), {u"/S", u"/P"}),
                                      WindowStyle::Hidden);
             }),
             53);

@@ -1,4 +1,4 @@
-#include "platform/posix/reg_file_excerpt.h"
+#include "runtime/printable_text.h"
 
 #include <cstdio>
 
@@ -29,12 +29,12 @@ void appendEscape(Text& out, const char* format, char16_t c) {
   out += textFromAscii(escape);
 }
 
-std::string printable(TextView text, std::size_t limit) {
+Text printable(TextView text, std::size_t limit) {
   Text out;
   std::size_t shown = 0;
   for (std::size_t i = 0; i < text.size(); ++i, ++shown) {
     if (shown == limit)
-      return toUtf8(out) + "...";
+      return out + u"...";
     const char16_t c = text[i];
     if (isControl(c))
       appendEscape(out, "\\x%02x", c);
@@ -45,21 +45,25 @@ std::string printable(TextView text, std::size_t limit) {
     if (isHighSurrogate(c) && i + 1 < text.size())
       out += text[++i];
   }
-  return toUtf8(out);
+  return out;
 }
 
 }  // namespace
 
 std::string printableText(TextView text) {
-  return printable(text, TextView::npos);
+  return toUtf8(printable(text, TextView::npos));
 }
 
 std::string printablePath(std::string_view path) {
   return printableText(fromUtf8(path));
 }
 
+Text printableExcerpt(TextView text) {
+  return printable(text, kExcerptCharacters);
+}
+
 std::string quotedExcerpt(TextView content) {
-  return "\"" + printable(content, kExcerptCharacters) + "\"";
+  return "\"" + toUtf8(printableExcerpt(content)) + "\"";
 }
 
 }  // namespace hv
