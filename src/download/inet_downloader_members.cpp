@@ -19,6 +19,13 @@ void InetDownloader::fileType(std::int16_t&) {}
 std::int32_t InetDownloader::Download(Text& source, Text&) {
   requireSiteDomain(source);
   fileName = getFileNameFromURL(source);
+  // A new request never writes into the file of the one it replaces, and that one's copy, if
+  // this runs inside it, stops.
+  ++request_;
+  if (fileNumber != 0) {
+    platform_.files.close(fileNumber);
+    fileNumber = 0;
+  }
   contentLength = 0;
   receivedLength = 0;
   LogDebug(platform_, u"Downloading " + source);

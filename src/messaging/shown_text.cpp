@@ -1,6 +1,6 @@
 #include "messaging/shown_text.h"
 
-#include "platform/posix/reg_file_excerpt.h"
+#include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
