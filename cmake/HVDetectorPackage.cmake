@@ -18,6 +18,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME hvdetector)
+# libcurl is loaded by name when the first transfer needs it, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libcurl4 (>= 7.88)")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
 # The first line is the synopsis; cpack indents the rest and marks the empty line.
 set(hvdetector_about "HVDetector looks after a vendor's desktop application on the visitor's
