@@ -26,6 +26,7 @@ std::int32_t InetDownloader::Download(Text& source, Text&) {
     platform_.files.close(fileNumber);
     fileNumber = 0;
   }
+  removeUnfinishedFile();
   contentLength = 0;
   receivedLength = 0;
   LogDebug(platform_, u"Downloading " + source);
@@ -46,6 +47,12 @@ void InetDownloader::Cancel() {
   } catch (const ScriptError&) {
   }
   fileNumber = 0;
+  removeUnfinishedFile();
+}
+
+// A file that stopped short of its body never stays to look like a finished download. Failing
+// to remove it is no failure of the step that gives it up.
+void InetDownloader::removeUnfinishedFile() {
   try {
     if (const auto partial = std::exchange(unfinishedFile_, std::nullopt))
       platform_.files.remove(*partial);

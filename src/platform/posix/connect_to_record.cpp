@@ -25,8 +25,8 @@ struct HostAndPort {
 std::optional<HostAndPort> hostAndPortOf(const std::string& url) {
   const Libcurl& curl = libcurl();
   const std::unique_ptr<CURLU, decltype(curl.url_cleanup)> parsed(curl.url(), curl.url_cleanup);
-  if (!parsed ||
-      libcurl().url_set(parsed.get(), CURLUPART_URL, url.c_str(), kAsTheTransferParses) != CURLUE_OK)
+  if (!parsed || libcurl().url_set(parsed.get(), CURLUPART_URL, url.c_str(),
+                                   kAsTheTransferParses) != CURLUE_OK)
     return std::nullopt;
   char* host = nullptr;
   char* port = nullptr;

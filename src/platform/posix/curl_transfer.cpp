@@ -8,11 +8,11 @@
 #include <utility>
 
 #include "platform/body_buffer.h"
+#include "platform/posix/libcurl.h"
 #include "platform/response_headers.h"
 #include "platform/transfer_response.h"
 #include "platform/transfer_rules.h"
 #include "platform/transfer_schemes.h"
-#include "platform/posix/libcurl.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
