@@ -39,6 +39,10 @@ void InetDownloader::Cancel() {
   } catch (const ScriptError&) {
   }
   fileNumber = 0;
+  discardUnfinishedFile();
+}
+
+void InetDownloader::discardUnfinishedFile() {
   try {
     if (const auto partial = std::exchange(unfinishedFile_, std::nullopt))
       platform_.files.remove(*partial);
