@@ -34,6 +34,9 @@ TEST(StreamEventLog, WritesOneEntryPerLineWithLineBreaksFolded) {
       {kEventInformation, u"Saving to /tmp/t-\xDCFC/a.cvx",
        "HVDetector information: Saving to /tmp/t-\xFC/a.cvx\n"},
       {kEventInformation, u"", "HVDetector information: \n"},
+      // A server's reason phrase in a log line on a terminal.
+      {kEventInformation, u"Http Status 500 \x1b[2J\x07\u009b\u202e\u00e9",
+       "HVDetector information: Http Status 500 \\x1b[2J\\x07\\x9b\\u202e\xc3\xa9\n"},
       {kEventInformation, u"one\r\nHVDetector error: forged\rthree\n",
        "HVDetector information: one\n\tHVDetector error: forged\n\tthree\n\t\n"},
       {kEventWarning, u"w", "HVDetector warning: w\n"},
