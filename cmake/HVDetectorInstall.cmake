@@ -24,21 +24,20 @@ hvdetector_strip_installed(hvdetector ${CMAKE_INSTALL_BINDIR} runtime)
 install(TARGETS hvdetector-messaging-host RUNTIME DESTINATION lib/hvdetector COMPONENT runtime)
 hvdetector_strip_installed(hvdetector-messaging-host lib/hvdetector runtime)
 # A system install (a package's /usr) lets every user's browsers find the messaging host; other
-# prefixes leave that to each user's `hvdetector register-browsers`.
+# prefixes leave that to each user's `hvdetector register-browsers`. Google Chrome's system folder
+# lies under /etc/opt, which no Debian package may write: Chrome users register per user.
 if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
   set(system_manifests_default ON)
 else()
   set(system_manifests_default OFF)
 endif()
 option(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS
-  "Install the browsers' system-wide host manifests (/etc/chromium, /etc/opt/chrome, lib/mozilla)"
+  "Install the browsers' system-wide host manifests (/etc/chromium, lib/mozilla)"
   ${system_manifests_default})
 if(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS)
   set(manifest_name com.corvantis.hvdetector.json)
-  foreach(folder IN ITEMS /etc/chromium/native-messaging-hosts /etc/opt/chrome/native-messaging-hosts)
-    install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/chromium.json DESTINATION ${folder}
-      RENAME ${manifest_name} COMPONENT runtime)
-  endforeach()
+  install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/chromium.json
+    DESTINATION /etc/chromium/native-messaging-hosts RENAME ${manifest_name} COMPONENT runtime)
   install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/firefox.json
     DESTINATION lib/mozilla/native-messaging-hosts RENAME ${manifest_name} COMPONENT runtime)
 endif()

@@ -34,11 +34,10 @@ the browser page, its manual page and a sample registry store, and the
 native-messaging host that brings the control to the vendor's pages in
 Chromium, Google Chrome and Firefox.")
 
-# The browsers' manifests in /etc are the administrator's to change: dpkg keeps their changes.
+# The browser's manifest in /etc is the administrator's to change: dpkg keeps their changes.
 if(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS)
   file(WRITE ${PROJECT_BINARY_DIR}/deb-runtime/conffiles
-    "/etc/chromium/native-messaging-hosts/com.corvantis.hvdetector.json\n"
-    "/etc/opt/chrome/native-messaging-hosts/com.corvantis.hvdetector.json\n")
+    "/etc/chromium/native-messaging-hosts/com.corvantis.hvdetector.json\n")
   set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/deb-runtime/conffiles)
 endif()
 

@@ -37,7 +37,6 @@ class InetDownloader : public ControlObject {
   // The handler of Inet1's StateChanged, its error path, and the steps of a completed response.
   void Inet1_StateChanged(std::int16_t state);
   void failTransfer(std::int32_t number, Text description);
-  void removeUnfinishedFile();
   void readResponseIntoFile();
   void openLocalFile();
   void openUniqueFile(const Text& base, const Text& extension);
@@ -53,6 +52,8 @@ class InetDownloader : public ControlObject {
   void createInet1();
   TransferControl& transfer();
   void releaseTransfer() { Inet1.reset(); }
+  // Removes the closed file of a download that did not complete; never fails.
+  void discardUnfinishedFile();
 
   Platform& platform_;
   std::unique_ptr<TransferControl> Inet1;

@@ -28,6 +28,7 @@ void InetDownloader::openLocalFile() {
     platform_.files.close(fileNumber);
     fileNumber = 0;
   }
+  discardUnfinishedFile();
   fileNumber = platform_.files.freeFileNumber();
   localFolder = GetTempFolder(platform_.tempFolder);
   const Variant parts = hv::getFileNameParts(fileName);

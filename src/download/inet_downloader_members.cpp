@@ -26,7 +26,7 @@ std::int32_t InetDownloader::Download(Text& source, Text&) {
     platform_.files.close(fileNumber);
     fileNumber = 0;
   }
-  removeUnfinishedFile();
+  discardUnfinishedFile();
   contentLength = 0;
   receivedLength = 0;
   LogDebug(platform_, u"Downloading " + source);
@@ -47,12 +47,12 @@ void InetDownloader::Cancel() {
   } catch (const ScriptError&) {
   }
   fileNumber = 0;
-  removeUnfinishedFile();
+  discardUnfinishedFile();
 }
 
 // A file that stopped short of its body never stays to look like a finished download. Failing
 // to remove it is no failure of the step that gives it up.
-void InetDownloader::removeUnfinishedFile() {
+void InetDownloader::discardUnfinishedFile() {
   try {
     if (const auto partial = std::exchange(unfinishedFile_, std::nullopt))
       platform_.files.remove(*partial);

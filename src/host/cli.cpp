@@ -97,6 +97,8 @@ void printHelp(std::ostream& out) {
     printHelpRow(out, c.name, c.synopsis, c.summary);
   out << "\n";
   printExitStatuses(out);
+  out << "\n";
+  printInstallerStatuses(out);
   out << "\nOptions:\n";
   for (const auto& o : kOptions)
     printHelpRow(out, o.name, o.valueName, o.summary);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 
 #include "host/host_options.h"
@@ -8,7 +9,8 @@
 namespace hv {
 
 // The log sink the options ask for: the system log unless --log names standard error or a file.
-// Throws std::runtime_error when the file cannot be opened.
-std::unique_ptr<EventLogPort> makeEventLog(const HostOptions& options);
+// A log that cannot be opened or written is reported once on `err` and dropped: the run goes on
+// without it and never waits for it (a FIFO nobody reads).
+std::unique_ptr<EventLogPort> makeEventLog(const HostOptions& options, std::ostream& err);
 
 }  // namespace hv

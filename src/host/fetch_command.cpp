@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 #include <ostream>
+#include <string>
 
 #include "control/dispatch.h"
 #include "control/library_classes.h"
@@ -14,6 +15,7 @@
 #include "host/exit_status.h"
 #include "host/flow_run.h"
 #include "host/host_platform.h"
+#include "host/terminal_width.h"
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "platform/posix/posix_code_page.h"
@@ -53,8 +55,11 @@ class ProgressLine : public EventSink {
     if (percent == shownPercent_)
       return;
     shownPercent_ = percent;
-    err_ << "\r" << received << " of " << static_cast<long long>(total) << " bytes (" << percent
-         << "%)" << std::flush;
+    const std::string line = std::to_string(received) + " of " +
+                             std::to_string(static_cast<long long>(total)) + " bytes (" +
+                             std::to_string(percent) + "%)";
+    // Cut to the width, or a narrow terminal would wrap it and the next \r would miss the start.
+    err_ << "\r\x1b[2K" << fittedLine(line, terminalColumns(STDERR_FILENO)) << std::flush;
   }
 
   std::ostream& err_;

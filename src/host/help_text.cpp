@@ -37,6 +37,15 @@ void printExitStatuses(std::ostream& out) {
     printHelpRow(out, std::to_string(row.status), "", row.meaning);
 }
 
+void printInstallerStatuses(std::ostream& out) {
+  out << "Installer statuses:\n";
+  printHelpRow(out, "0, 3010, 1641", "",
+               "the installer succeeded (3010 and 1641: a restart completes it)");
+  printHelpRow(out, "any other", "", "an install error");
+  out << "  This system keeps only the low 8 bits of a program's exit status: an installer's 3010\n"
+         "  arrives as 194 (an install error) and an exit 256 as 0 (success).\n";
+}
+
 void printEnvironmentAndFiles(std::ostream& out) {
   out << "Environment:\n";
   printHelpRow(out, "HVDETECTOR_REGISTRY", "", "the registry store when --registry is not given");

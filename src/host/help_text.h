@@ -14,6 +14,8 @@ void printHelpRow(std::ostream& out, std::string_view name, std::string_view arg
 void printExitStatuses(std::ostream& out);
 
 // The environment variables and files the host reads.
+// What the installer's exit status means to install, and what this system keeps of it.
+void printInstallerStatuses(std::ostream& out);
 void printEnvironmentAndFiles(std::ostream& out);
 
 }  // namespace hv

@@ -11,7 +11,7 @@ namespace hv {
 HostPlatform::HostPlatform(const CommandContext& context)
     : err_(context.err),
       registryStore_(registryLocation(context.options)),
-      eventLog_(makeEventLog(context.options)),
+      eventLog_(makeEventLog(context.options, context.err)),
       network_(context.options),
       platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
                 network_.loop, network_.transfers, network_.files, observedProcesses_} {

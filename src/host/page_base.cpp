@@ -6,6 +6,7 @@
 
 #include "control/library_classes.h"
 #include "host/safety_negotiation.h"
+#include "host/terminal_width.h"
 #include "host/usable_environment.h"
 #include "orchestrate/library_catalog.h"
 
@@ -28,7 +29,8 @@ BoxMode boxModeFor(const CommandContext& context) {
 
 PageBase::PageBase(CommandContext& context, HostPlatform& host)
     : boxes_(context.err, std::cin, boxModeFor(context)),
-      panel_(context.err, onTerminal(context.err), boxes_),
+      panel_(context.err, onTerminal(context.err), boxes_, std::chrono::steady_clock::now,
+             [] { return terminalColumns(STDERR_FILENO); }),
       catalog_(libraryCatalog(host.platform())),
       classes_(host.platform(), catalog_) {
   requireReadableStore(host.registryStore());

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <ostream>
 
+#include "host/terminal_width.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -72,8 +73,14 @@ class TerminalPanel::Bar : public ProgressBarPort {
   TerminalPanel& panel_;
 };
 
-TerminalPanel::TerminalPanel(std::ostream& out, bool live, MessageBoxPort& boxes, Clock clock)
-    : out_(out), live_(live), boxes_(boxes), clock_(std::move(clock)), lastDraw_(clock_()) {}
+TerminalPanel::TerminalPanel(std::ostream& out, bool live, MessageBoxPort& boxes, Clock clock,
+                             Columns columns)
+    : out_(out),
+      live_(live),
+      boxes_(boxes),
+      clock_(std::move(clock)),
+      columns_(std::move(columns)),
+      lastDraw_(clock_()) {}
 
 std::unique_ptr<LabelPort> TerminalPanel::addLabel(const ChildPlacement&) {
   labels_.emplace_back();
@@ -132,15 +139,19 @@ void TerminalPanel::redraw(bool force) {
   lastDraw_ = now;
 }
 
+// Every line fits the terminal's width, so that each takes one row and the redraw in place goes
+// back exactly over the block.
 std::string TerminalPanel::block() const {
+  const int columns = columns_();
   std::string text;
   for (const auto& label : labels_) {
     text += kClearLine;
-    text += label.red ? kRedText + label.caption + kPlainText : label.caption;
+    const std::string caption = fittedLine(label.caption, columns);
+    text += label.red ? kRedText + caption + kPlainText : caption;
     text += "\n";
   }
   if (hasBar_)
-    text += kClearLine + barLine(percent_) + "\n";
+    text += kClearLine + fittedLine(barLine(percent_), columns) + "\n";
   return text;
 }
 

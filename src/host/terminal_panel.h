@@ -19,10 +19,14 @@ namespace hv {
 class TerminalPanel : public UiSite {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  // The terminal's width in columns, asked at every redraw (a terminal may be resized); 0 for
+  // no limit.
+  using Columns = std::function<int()>;
   static constexpr auto kRedrawInterval = std::chrono::milliseconds(50);
 
-  TerminalPanel(std::ostream& out, bool live, MessageBoxPort& boxes,
-                Clock clock = std::chrono::steady_clock::now);
+  TerminalPanel(
+      std::ostream& out, bool live, MessageBoxPort& boxes,
+      Clock clock = std::chrono::steady_clock::now, Columns columns = [] { return 0; });
 
   std::unique_ptr<LabelPort> addLabel(const ChildPlacement& placement) override;
   std::unique_ptr<ProgressBarPort> addProgressBar(const ChildPlacement& placement) override;
@@ -55,6 +59,7 @@ class TerminalPanel : public UiSite {
   bool live_;
   MessageBoxPort& boxes_;
   Clock clock_;
+  Columns columns_;
   std::vector<LabelState> labels_;
   bool hasBar_ = false;
   int percent_ = 0;

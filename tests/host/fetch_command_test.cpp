@@ -10,6 +10,7 @@ namespace hv {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using namespace testing;
 
 class FetchCommand : public ::testing::Test {
@@ -74,6 +75,24 @@ TEST_F(FetchCommand, AnEntryNoRequestTookIsReportedOnce) {
 
   const HostRun noRequest = runHostWith({"--connect-to", typo, "describe"});
   EXPECT_EQ(noRequest.err, "");
+}
+
+// With any mapping given, a request none of it covers never reaches name resolution.
+TEST_F(FetchCommand, ARequestNoEntryCoversFailsAtOnceAndLooksNothingUp) {
+  const std::string only = "www.corvantis.exmaple:80:127.0.0.1:1";
+  const HostRun run =
+      runHostWith({"--connect-to", only, "fetch", "http://www.corvantis.example/doc/report.cvx"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("error -20000015: 6 www.corvantis.example port 80 matches no "
+                                 "connect-to entry: nothing was looked up or sent\n"));
+  EXPECT_THAT(run.err, HasSubstr("--connect-to " + only + " matched no request"));
+}
+
+// The transfer sends a URL holding a raw blank, through the entry that covers its host.
+TEST_F(FetchCommand, AUrlWithARawBlankTakesItsEntry) {
+  server.route("/doc/a b.cvx", okReply("x"));
+  const HostRun run = fetch("/doc/a b.cvx");
+  EXPECT_THAT(run.err, Not(HasSubstr("matched no request"))) << run.err;
 }
 
 // Checked up front: a bad entry would otherwise be accepted and fail, or be ignored, only once a

@@ -1,6 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <csignal>
+
+#include "support/child_process.h"
 #include "support/site_host.h"
 
 namespace hv {
@@ -43,6 +47,33 @@ TEST_F(InstallCommand, InstallerThatFailsIsAnInstallError) {
   EXPECT_THAT(run.err, HasSubstr(kFailureBox));
   EXPECT_THAT(run.err, HasSubstr("hvdetector install: the application was not installed\n"));
   EXPECT_THAT(run.err, Not(HasSubstr("Install complete")));
+}
+
+// The folder once made the line "D/q"x/install....exe" /S /P start D/q and report success.
+TEST_F(InstallCommand, TemporaryFolderHoldingAQuoteRunsTheInstallerItself) {
+  writeFile(host.downloads / "q", "#!/bin/sh\ntouch \"$0.ran\"\n");
+  ::chmod((host.downloads / "q").c_str(), 0700);
+  std::filesystem::create_directory(host.downloads / "q\"x");
+  ScopedEnv quoted("TMPDIR", (host.downloads / "q\"x").string());
+  serveInstaller("#!/bin/sh\n[ \"$1 $2\" = \"/S /P\" ] || exit 7\n");
+  const HostRun run = host.runHost({"install"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("Install complete\n"));
+  EXPECT_FALSE(std::filesystem::exists(host.downloads / "q.ran")) << "the other program ran";
+}
+
+// An interrupt ends the host by its signal; the installer it waits for runs on in a group of its
+// own, and the host says so.
+TEST_F(InstallCommand, InterruptedInstallSaysTheInstallerRunsOn) {
+  serveInstaller("#!/bin/sh\nkill -TERM $PPID\nsleep 1\n");
+  TempDir logs;
+  const ChildResult result = runChild(HVDETECTOR_BINARY, host.hostArgs({"install"}),
+                                      {"TMPDIR=" + host.downloads.path().string()},
+                                      ChildOutput::DevFull, (logs / "stderr").string(), 20000);
+  EXPECT_EQ(result.signal, SIGTERM);
+  EXPECT_THAT(readFile(logs / "stderr"),
+              MatchesRegex("(.|\n)*hvdetector: the installer \\(process [0-9]+\\) is still "
+                           "running\n"));
 }
 
 TEST_F(InstallCommand, FailedDownloadShowsItsBoxAndRunsNothing) {

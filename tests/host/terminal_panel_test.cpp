@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "host/terminal_message_box.h"
+#include "host/terminal_width.h"
 
 namespace hv {
 namespace {
@@ -71,6 +72,38 @@ TEST_F(PanelTest, LiveRedrawsInPlaceOnlyOnVisibleChangesAtMostTwentyTimesASecond
   now += 60ms;
   bar->show(0, 100, 50);
   EXPECT_THAT(take(), ::testing::StartsWith("\x1b[2KDownloading")) << "a fresh block after flush";
+}
+
+// The flow pumps nothing while the installer runs: the label it set just before is drawn then.
+TEST_F(PanelTest, AHeldBackLabelIsDrawnBeforeABlockingWait) {
+  create(true);
+  now += 60ms;
+  bar->show(0, 100, 100);
+  take();
+  now += 10ms;
+  status->setCaption(u"Installing......");
+  EXPECT_EQ(take(), "") << "too soon: held back";
+  panel->drawPending();
+  EXPECT_THAT(take(), ::testing::HasSubstr("\x1b[2KInstalling......\n"));
+  panel->drawPending();
+  EXPECT_EQ(take(), "") << "drawn once";
+}
+
+// A line longer than the terminal would wrap, and the redraw would go back too few rows.
+TEST_F(PanelTest, EveryLineFitsANarrowTerminal) {
+  panel = std::make_unique<TerminalPanel>(
+      out, true, boxes, [this] { return now; }, [] { return 10; });
+  bar = panel->addProgressBar({"prgDownload"});
+  status = panel->addLabel({"lblDownload"});
+  status->setForeColor(0x000000FF);
+  status->setCaption(u"Install error, and a good deal more");
+  now += 60ms;
+  bar->show(0, 100, 50);
+  EXPECT_EQ(take(),
+            "\x1b[2K\x1b[31mInstall e\x1b[0m\n"
+            "\x1b[2K[########\n");
+  EXPECT_EQ(fittedLine("\xc3\xbc\xc3\xbc\xc3\xbc", 3), "\xc3\xbc\xc3\xbc");
+  EXPECT_EQ(fittedLine("abc", 0), "abc");
 }
 
 TEST_F(PanelTest, AGibibyteOfProgressRedrawsAFewTimesASecond) {

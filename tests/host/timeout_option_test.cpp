@@ -8,6 +8,7 @@ namespace hv {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
 using namespace testing;
 
 // The limit ends a run wherever it is held up: in the loop waiting for a response, or deep
@@ -17,6 +18,7 @@ struct StallCase {
   const char* name;
   std::vector<std::string> command;
   Reply stall;
+  bool installerRuns = false;
 };
 
 Reply silentServer() {
@@ -60,20 +62,34 @@ TEST_P(TimeoutOption, EndsTheStalledRunWithTheReason) {
   EXPECT_THAT(readFile(errors),
               HasSubstr("hvdetector " + c.command[0] +
                         ": no outcome within 0.5 seconds, giving up (--timeout)\n"));
+  if (c.installerRuns) {
+    // Killing an installer midway could leave a half-installed application: it runs on, and
+    // the run says so.
+    EXPECT_THAT(readFile(errors), MatchesRegex("(.|\n)*hvdetector install: the installer "
+                                               "\\(process [0-9]+\\) is still running\n"));
+  } else {
+    // The folder holds the log folder too, made while TMPDIR pointed here.
+    for (const auto& entry : std::filesystem::directory_iterator(host.downloads.path())) {
+      if (entry.is_regular_file())
+        ADD_FAILURE() << "an unfinished file is left: " << entry.path();
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TimeoutOption,
-    ::testing::Values(
-        StallCase{"FetchSilentServer", {"fetch", kStalled}, silentServer()},
-        StallCase{"FetchBody", {"fetch", kStalled}, bodyThatStopsComing()},
-        StallCase{"DownloadSilentServer", {"download", kStalled}, silentServer()},
-        StallCase{"DownloadBody", {"download", kStalled}, bodyThatStopsComing()},
-        StallCase{"LaunchSilentServer", {"launch", kStalled}, silentServer()},
-        StallCase{"LaunchBody", {"launch", kStalled}, bodyThatStopsComing()},
-        StallCase{"InstallSilentServer", {"install"}, silentServer()},
-        StallCase{"InstallBody", {"install"}, bodyThatStopsComing()},
-        StallCase{"InstallerThatDoesNotEnd", {"install"}, okReply("#!/bin/sh\nexec sleep 3\n")}),
+    ::testing::Values(StallCase{"FetchSilentServer", {"fetch", kStalled}, silentServer()},
+                      StallCase{"FetchBody", {"fetch", kStalled}, bodyThatStopsComing()},
+                      StallCase{"DownloadSilentServer", {"download", kStalled}, silentServer()},
+                      StallCase{"DownloadBody", {"download", kStalled}, bodyThatStopsComing()},
+                      StallCase{"LaunchSilentServer", {"launch", kStalled}, silentServer()},
+                      StallCase{"LaunchBody", {"launch", kStalled}, bodyThatStopsComing()},
+                      StallCase{"InstallSilentServer", {"install"}, silentServer()},
+                      StallCase{"InstallBody", {"install"}, bodyThatStopsComing()},
+                      StallCase{"InstallerThatDoesNotEnd",
+                                {"install"},
+                                okReply("#!/bin/sh\nexec sleep 3\n"),
+                                true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TimeoutValue, IsAPositiveNumberOfSeconds) {

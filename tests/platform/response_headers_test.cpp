@@ -35,6 +35,9 @@ TEST(ResponseHeaders, FramingIsTrustedOnlyWhenLibcurlReadsItTheSameWay) {
       {{"Transfer-Encoding: gzip", "Transfer-Encoding: chunked"},
        "Unsupported Transfer-Encoding: gzip, chunked"},
       {{"Transfer-Encoding: x-custom"}, "Unsupported Transfer-Encoding: x-custom"},
+      {{"Transfer-Encoding: chunked", "Content-Length: 5"},
+       "Both Content-Length and Transfer-Encoding: the body is framed two ways"},
+      {{"Transfer-Encoding: \x1b[2J"}, "Unsupported Transfer-Encoding: \\x1b[2J"},
       // Not fields at all, for libcurl as for us: a blank before the colon, or a folded line.
       {{"Content-Length : 5", " Content-Length: 6", "Transfer-Encoding : gzip"}, ""},
   };

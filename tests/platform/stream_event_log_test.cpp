@@ -1,6 +1,7 @@
 #include "platform/posix/stream_event_log.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -33,6 +34,9 @@ TEST(StreamEventLog, WritesOneEntryPerLineWithLineBreaksFolded) {
       {kEventInformation, u"Saving to /tmp/t-\xDCFC/a.cvx",
        "HVDetector information: Saving to /tmp/t-\xFC/a.cvx\n"},
       {kEventInformation, u"", "HVDetector information: \n"},
+      // A server's reason phrase in a log line on a terminal.
+      {kEventInformation, u"Http Status 500 \x1b[2J\x07\u009b\u202e\u00e9",
+       "HVDetector information: Http Status 500 \\x1b[2J\\x07\\x9b\\u202e\xc3\xa9\n"},
       {kEventInformation, u"one\r\nHVDetector error: forged\rthree\n",
        "HVDetector information: one\n\tHVDetector error: forged\n\tthree\n\t\n"},
       {kEventWarning, u"w", "HVDetector warning: w\n"},
@@ -70,20 +74,45 @@ TEST(StreamEventLog, AFullDiskIsReportedNotSwallowed) {
   EXPECT_THROW(log->report(kEventInformation, u"line"), ScriptError);
 }
 
-TEST(EventLogSink, FileOptionAppendsAndAnUnopenableFileFailsEarly) {
+TEST(EventLogSink, FileOptionAppendsAndALogThatCannotBeWrittenIsSaidOnceAndDropped) {
   const auto path = std::filesystem::path(::testing::TempDir()) /
                     ("hvdetector-log-" + std::to_string(::getpid()) + ".txt");
   std::filesystem::remove(path);
   { std::ofstream(path) << "earlier run\n"; }
-  auto log = makeEventLog(HostOptions{.log = path.string()});
+  std::ostringstream err;
+  auto log = makeEventLog(HostOptions{.log = path.string()}, err);
   log->report(kEventInformation, u"first");
   log->report(kEventInformation, u"second");
   EXPECT_EQ(readFile(path),
             "earlier run\nHVDetector information: first\nHVDetector information: second\n");
   std::filesystem::remove(path);
 
-  EXPECT_THROW(makeEventLog(HostOptions{.log = (path / "no-such-folder" / "log.txt").string()}),
-               std::runtime_error);
+  EXPECT_EQ(err.str(), "");
+
+  const auto missing = (path / "no-such-folder" / "log.txt").string();
+  makeEventLog(HostOptions{.log = missing}, err)->report(kEventInformation, u"line");
+  EXPECT_EQ(err.str(), "hvdetector: cannot open the log " + missing +
+                           ": No such file or directory; going on without the log\n");
+
+  const auto fifo = std::filesystem::path(::testing::TempDir()) /
+                    ("hvdetector-log-" + std::to_string(::getpid()) + ".fifo");
+  ::mkfifo(fifo.c_str(), 0600);
+  err.str("");
+  makeEventLog(HostOptions{.log = fifo.string()}, err)->report(kEventInformation, u"line");
+  EXPECT_EQ(err.str(), "hvdetector: cannot open the log " + fifo.string() +
+                           ": it is a FIFO nobody reads; going on without the log\n");
+  std::filesystem::remove(fifo);
+
+  if (std::filesystem::exists("/dev/full")) {
+    err.str("");
+    auto full = makeEventLog(HostOptions{.log = "/dev/full"}, err);
+    full->report(kEventInformation, u"one");
+    full->report(kEventInformation, u"two");
+    EXPECT_EQ(err.str(),
+              "hvdetector: Device I/O error: the log line could not be written to /dev/full; "
+              "going on without the log\n")
+        << "said once";
+  }
 }
 
 }  // namespace

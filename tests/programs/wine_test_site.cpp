@@ -54,6 +54,18 @@ void routeSite(LoopbackHttpServer& site) {
   site.route("/dl/loop.cvx", redirectReply("/dl/loop.cvx"));
   // Announces twice what it sends, then closes.
   site.route("/dl/lying.cvx", replyWithLength(patternBytes(5000), "10000"));
+  // Heads that are not a whole file, a body longer than its length, one framed two ways, and a
+  // reason phrase that would command a terminal.
+  site.route("/dl/partial.cvx", hv::testing::statusReply(206, "Partial Content"));
+  site.route("/dl/found.cvx", hv::testing::statusReply(302, "Found"));
+  site.route("/dl/odd.cvx", Reply{"HTTP/1.1 099 Odd\r\nContent-Length: 3\r\n"
+                                  "Connection: close\r\n\r\nabc"});
+  site.route("/dl/longer.cvx", replyWithLength(patternBytes(50) + std::string(5000, 'x'), "50"));
+  site.route("/dl/both.cvx", hv::testing::replyWithHeaders(
+                                 "Transfer-Encoding: chunked\r\nContent-Length: 5\r\n",
+                                 hv::testing::chunks(patternBytes(20), 10) + "0\r\n\r\n"));
+  site.route("/dl/shouting.cvx",
+             hv::testing::statusReply(500, "\x1b]0;x\x07" + std::string(200, 'y')));
   // 8000 bytes in 100-byte drops over about two seconds: time to act in the middle of a body.
   Reply drip = okReply(patternBytes(8000));
   drip.dripFrom = hv::testing::headLength(drip);

@@ -90,9 +90,12 @@ void writeFully(const OpenFile& file, const std::string& bytes) {
 
 }  // namespace
 
-void replaceFile(const fs::path& target, const std::string& bytes) {
+void replaceFile(const fs::path& target, const std::string& bytes, const fs::path& modeOf) {
   const auto file = createBeside(target);
-  if (const auto mode = permissionsOf(target); mode && ::fchmod(file->fd(), *mode) != 0)
+  auto mode = permissionsOf(target);
+  if (!mode && !modeOf.empty())
+    mode = permissionsOf(modeOf);
+  if (mode && ::fchmod(file->fd(), *mode) != 0)
     failWith("cannot set the permissions of", file->path(), errno);
   writeFully(*file, bytes);
   if (::fsync(file->fd()) != 0)

@@ -159,9 +159,19 @@ void PosixProcesses::start(const Text& commandLine, WindowStyle) {
 ProcessOutcome PosixProcesses::startAndWait(const ProgramCall& call, WindowStyle) {
   SpawnRequest request(call);
   pid_t pid = 0;
-  if (const int error = request.spawn(pid); error != 0)
-    throw startFailure(error);
-  exit_cleanup::noteWaitedProcess(pid);
+  // An interrupt that comes as the program starts is taken only once its id is noted, so that
+  // the host can still say which program runs on.
+  sigset_t interrupts, before;
+  sigemptyset(&interrupts);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    sigaddset(&interrupts, signal);
+  ::pthread_sigmask(SIG_BLOCK, &interrupts, &before);
+  const int spawnError = request.spawn(pid);
+  if (spawnError == 0)
+    exit_cleanup::noteWaitedProcess(pid);
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  if (spawnError != 0)
+    throw startFailure(spawnError);
   int status = 0;
   const int error = waitFor(pid, status);
   exit_cleanup::forgetWaitedProcess();

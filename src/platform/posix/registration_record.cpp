@@ -56,11 +56,12 @@ std::optional<RegistrationRecord> readRegistrationRecord(const fs::path& file) {
   return record;
 }
 
-void writeRegistrationRecord(const fs::path& file, const RegistrationRecord& record) {
+void writeRegistrationRecord(const fs::path& file, const RegistrationRecord& record,
+                             const fs::path& store) {
   RegistryTree combined;
   nestInto(combined, record.written, kWrittenLevel);
   nestInto(combined, record.replaced, kReplacedLevel);
-  replaceFile(file, encodeRegFileText(formatRegFile(combined)));
+  replaceFile(file, encodeRegFileText(formatRegFile(combined)), store);
 }
 
 }  // namespace hv

@@ -21,6 +21,8 @@ std::filesystem::path registrationRecordFile(const std::filesystem::path& storeF
 
 // The record in `file`, or nothing when there is none. Throws RegFileError when it is malformed.
 std::optional<RegistrationRecord> readRegistrationRecord(const std::filesystem::path& file);
-void writeRegistrationRecord(const std::filesystem::path& file, const RegistrationRecord& record);
+// A new record gets the permissions of `store`, the file whose values it keeps: it holds as much.
+void writeRegistrationRecord(const std::filesystem::path& file, const RegistrationRecord& record,
+                             const std::filesystem::path& store);
 
 }  // namespace hv

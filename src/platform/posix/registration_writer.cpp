@@ -124,7 +124,7 @@ void RegistrationWriter::writeTarget(const RegistryTree& tree) const {
 
 void RegistrationWriter::writeRecord(const RegistrationRecord& record) const {
   if (!isFolderStore())
-    writeRegistrationRecord(registrationRecordFile(targetFile()), record);
+    writeRegistrationRecord(registrationRecordFile(targetFile()), record, targetFile());
 }
 
 void RegistrationWriter::removeRecord() const {
@@ -136,6 +136,8 @@ void RegistrationWriter::registerEntries(const std::vector<RegistrationKey>& ent
   const auto edit = begin(RegistryTree(), true);
   RegistryTree& tree = edit->tree;
   RegistrationRecord& record = edit->record;
+  const RegistrationRecord before = record;
+  const bool hadRecord = !isFolderStore() && isPresent(registrationRecordFile(targetFile()));
   const RegistryTree wanted = treeOf(entries);
   for (const auto& [root, keys] : wanted.roots()) {
     for (const auto& [folded, key] : keys) {
@@ -156,9 +158,21 @@ void RegistrationWriter::registerEntries(const std::vector<RegistrationKey>& ent
       }
     }
   }
-  // The record first: a store written without it would lose what it replaced.
+  // The record first: a store written without it would lose what it replaced. A store left as
+  // it was keeps the record it had, or none.
   writeRecord(record);
-  writeTarget(tree);
+  try {
+    writeTarget(tree);
+  } catch (const std::runtime_error&) {
+    try {
+      if (hadRecord)
+        writeRecord(before);
+      else
+        removeRecord();
+    } catch (const std::runtime_error&) {
+    }
+    throw;
+  }
 }
 
 void RegistrationWriter::unregisterEntries(const std::vector<RegistrationKey>& entries) {

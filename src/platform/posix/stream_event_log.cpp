@@ -1,6 +1,7 @@
 #include "platform/posix/stream_event_log.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
@@ -23,18 +24,46 @@ std::string_view typeWord(std::int16_t eventType) {
   }
 }
 
+// The UTF-8 bytes at `i` that a terminal would take as a control or a reordering mark, as the
+// code point they encode; 0 for anything else. Other bytes pass as they are, UTF-8 or not.
+unsigned markAt(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) {
+    return k < text.size() ? static_cast<unsigned char>(text[k]) : 0u;
+  };
+  if (byte(i) == 0xC2 && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x9F)
+    return byte(i + 1);
+  if (byte(i) == 0xE2 && byte(i + 1) >= 0x80 && byte(i + 1) <= 0x81) {
+    const unsigned point = 0x2000 + ((byte(i + 1) & 0x3F) << 6) + (byte(i + 2) & 0x3F);
+    if (point == 0x200E || point == 0x200F || (point >= 0x2028 && point <= 0x202E) ||
+        (point >= 0x2066 && point <= 0x2069))
+      return point;
+  }
+  return 0;
+}
+
 // Line breaks inside a message become an indented continuation, so that every entry starts a
-// line with the prefix and text from a page cannot pose as an entry of its own.
+// line with the prefix and text from a page cannot pose as an entry of its own. Every other
+// control or reordering character is escaped as store text is (\x1b, \u202e): the log may be a
+// terminal.
 std::string entryLine(std::int16_t eventType, TextView message) {
   std::string line = "HVDetector ";
   line += typeWord(eventType);
   line += ": ";
   const std::string text = toAnsi(message, kPosixCodePage);
+  char escape[8];
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
         ++i;
       line += "\n\t";
+    } else if (c < 0x20 || c == 0x7F) {
+      std::snprintf(escape, sizeof escape, "\\x%02x", c);
+      line += escape;
+    } else if (const unsigned mark = markAt(text, i)) {
+      std::snprintf(escape, sizeof escape, mark < 0x100 ? "\\x%02x" : "\\u%04x", mark);
+      line += escape;
+      i += mark < 0x100 ? 1 : 2;
     } else {
       line += text[i];
     }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <future>
 
 #include "runtime/text_encoding.h"
 #include "support/errors.h"
@@ -162,15 +163,17 @@ TEST(PosixProcesses, WaitedForProgramGetsItsExactPathAndArguments) {
   std::filesystem::create_directory(dir / "q\"x");
   const auto installer = dir / "q\"x" / "install 1.exe";
   std::filesystem::copy_file(kRecordingProgram, installer);
+  ScopedEnv linger("HVDETECTOR_LINGER_MS", "500");
   RecordingFifo record;
   PosixProcesses processes;
-  const ProcessOutcome outcome =
-      processes.startAndWait(program(installer.string(), {u"/S", u"/P"}), WindowStyle::Hidden);
-  EXPECT_EQ(outcome.kind, ProcessOutcome::Kind::Exited);
+  auto outcome = std::async(std::launch::async, [&] {
+    return processes.startAndWait(program(installer.string(), {u"/S", u"/P"}), WindowStyle::Hidden);
+  });
   const auto seen = record.await();
   ASSERT_TRUE(seen);
   EXPECT_THAT(seen->argv, ::testing::ElementsAre(installer.string(), "/S", "/P"));
-  EXPECT_EQ(::getpgid(seen->pid), -1) << "ended and reaped";
+  EXPECT_EQ(::getpgid(seen->pid), seen->pid) << "a terminal's interrupt does not reach it";
+  EXPECT_EQ(outcome.get().kind, ProcessOutcome::Kind::Exited);
 }
 
 TEST(PosixProcesses, StartedProgramIsReaped) {

@@ -221,7 +221,11 @@ TEST(RegistrationWriter, UnregisterPutsBackWhatRegisterOverwroteInASingleFileSto
   const RegistryTree before = *store.snapshot();
   RegistrationWriter writer(store);
 
+  std::filesystem::permissions(dir / "store.reg", std::filesystem::perms(0640));
   writer.registerEntries(kEntries);
+  EXPECT_EQ(std::filesystem::status(dir / "store.reg.hvdetector-registration").permissions(),
+            std::filesystem::perms(0640))
+      << "the kept values are as private as the store";
   writer.registerEntries(kEntries);  // the record must not take the registration's own values
   EXPECT_EQ(clsidOf(registry, u"HVDetector.Base"), baseClass().clsid.toText());
   writer.unregisterEntries(kEntries);
