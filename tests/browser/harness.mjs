@@ -136,12 +136,14 @@ export function writeHostManifest(userDataDir, hostPath) {
   }, null, 2));
 }
 
-// Headless Chromium on a fresh profile. `host` names the messaging host program (no manifest
-// without it); `extension: false` leaves the extension out; `env` is what the host inherits.
-export async function launch(site, { host = null, extension = true, env = {} } = {}) {
+// Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
+// writes its manifest into the profile folder it is given (no manifest without either);
+// `extension: false` leaves the extension out; `env` is what the host inherits.
+export async function launch(site, { host = null, profile = null, extension = true, env = {} } = {}) {
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-chromium-'));
   if (host)
     writeHostManifest(userDataDir, host);
+  profile?.(userDataDir);
   const rules = ['www.corvantis.example', ...OTHER_HOSTS]
     .map((name) => `MAP ${name} 127.0.0.1:${site.port}`)
     .concat('MAP * ~NOTFOUND')
