@@ -8,7 +8,7 @@ import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { SITE, eventually, launch, sourceDir, startSite } from './harness.mjs';
+import { SITE, eventually, launch, openPage, sourceDir, startSite } from './harness.mjs';
 import { barFillEnd, darkPixels, photograph, pixelsOfColour } from './pixels.mjs';
 
 const messagingHost = process.env.HVDETECTOR_MESSAGING_HOST;
@@ -121,4 +121,54 @@ test('the road through the messaging host', { skip: !ready && 'no messaging host
   const afterError = await photograph(page, '#panel', path.join(shots, 'after.png'));
   assert.ok(pixelsOfColour(afterError, STATUS_LABEL, [255, 0, 0]) > 30, 'after: the status label is red');
   assert.ok(darkPixels(afterError, BANNER) > 4000, 'after: the banner still shows');
+  await page.close();
+});
+
+// The messaging hosts running now, by their process ids.
+function runningHosts() {
+  return fs.readdirSync('/proc').filter((pid) => /^\d+$/.test(pid)).filter((pid) => {
+    try {
+      return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').startsWith(messagingHost);
+    } catch {
+      return false;
+    }
+  });
+}
+
+test('ten pages at once, and a page closed mid-download, leave no host running', { skip: !ready && 'no messaging host in this build' }, async () => {
+  const pages = await Promise.all(Array.from({ length: 10 }, () => openPage(chromium.browser)));
+  const values = await Promise.all(pages.map((page) => page.evaluate(async () => {
+    const base = await HVDetector.connect();
+    return Promise.all(['HasCvxMime', 'HasCvtMime', 'HasParticipantHalverine',
+      'HasSupervisorHV', 'HasIEAutoOpen'].map((name) => base.get(name)));
+  })));
+  assert.deepEqual(values, Array(10).fill([true, true, true, false, false]));
+  assert.ok(runningHosts().length >= 10, `ten hosts: ${runningHosts().length}`);
+  await Promise.all(pages.map((page) => page.close()));
+  assert.ok(await eventually(() => runningHosts().length === 0), `hosts left: ${runningHosts()}`);
+
+  const held = site.route('/dl/slow-install.exe', fs.readFileSync(installer), { hold: true });
+  const page = await openPage(chromium.browser);
+  await page.evaluate(async (url) => {
+    const base = await HVDetector.connect();
+    await base.put('DownloadLocation', url);
+    base.call('INSTALL');
+  }, `${SITE}/dl/slow-install.exe`);
+  await held.requested;
+  await page.close();
+  assert.ok(await eventually(() => runningHosts().length === 0), `hosts left: ${runningHosts()}`);
+  held.release();
+  // Nothing of the cut download looks like a finished installer, and nothing ran it.
+  const size = fs.statSync(installer).size;
+  const left = fs.readdirSync(path.join(scratch, 'tmp')).filter((name) => name.startsWith('slow-install'));
+  assert.ok(left.every((name) => fs.statSync(path.join(scratch, 'tmp', name)).size < size), left.join());
+  assert.doesNotMatch(hostOutput, /slow-install[0-9]*\.exe" \/S \/P/);
+});
+
+test('a page the extension lets through and the library\'s domain rule does not is refused by the host', { skip: !ready && 'no messaging host in this build' }, async () => {
+  const page = await openPage(chromium.browser, 'http://corvantis.example');
+  const outcome = await page.evaluate(() => HVDetector.connect().then(() => 'connected', (error) => error.message));
+  await page.close();
+  assert.match(outcome, /^HVDetector: .*http:\/\/corvantis\.example/);
+  assert.ok(await eventually(() => runningHosts().length === 0), `hosts left: ${runningHosts()}`);
 });
