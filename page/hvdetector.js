@@ -177,7 +177,7 @@
     #showPanel(detail) {
       // The picture comes with the first panel event only; later ones are drawn with it.
       for (const child of detail?.children ?? []) {
-        if (typeof child.picture === 'string')
+        if (typeof child.picture === 'string' && child.picture.startsWith('data:image/'))
           this.#pictures.set(child.name, child.picture);
       }
       this.#panel = detail;
