@@ -40,10 +40,28 @@ async function hostsLeft() {
   return running().map(({ pid }) => hostLog().filter((entry) => entry.pid === pid));
 }
 
+// Another extension, which knows the host's name and asks the browser for it.
+function writeOtherExtension(folder) {
+  fs.mkdirSync(folder);
+  fs.writeFileSync(path.join(folder, 'manifest.json'), JSON.stringify({
+    manifest_version: 3, name: 'Other', version: '1', permissions: ['nativeMessaging'],
+    background: { service_worker: 'worker.js' },
+  }));
+  fs.writeFileSync(path.join(folder, 'worker.js'), `self.tryHost = () => new Promise((resolve) => {
+    const port = chrome.runtime.connectNative('com.corvantis.hvdetector');
+    port.onMessage.addListener((message) => resolve(JSON.stringify(message)));
+    port.onDisconnect.addListener(() => resolve(chrome.runtime.lastError?.message ?? 'ended'));
+    port.postMessage({ type: 'open', origin: 'http://www.corvantis.example' });
+  });`);
+}
+
 before(async () => {
   site = await startSite();
-  logFile = path.join(fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-fake-host-')), 'log');
-  chromium = await launch(site, { host: fakeHost, env: { HVDETECTOR_FAKE_HOST_LOG: logFile } });
+  const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-fake-host-'));
+  logFile = path.join(scratch, 'log');
+  writeOtherExtension(path.join(scratch, 'other'));
+  chromium = await launch(site, { host: fakeHost, env: { HVDETECTOR_FAKE_HOST_LOG: logFile },
+    others: [path.join(scratch, 'other')] });
 });
 
 after(async () => {
@@ -213,6 +231,15 @@ describe('a page outside the domain', () => {
     await page.close();
     assert.deepEqual(await hostsLeft(), []);
   });
+});
+
+test('another extension is kept from the host by the browser', async () => {
+  const target = await chromium.browser.waitForTarget((t) => t.type() === 'service_worker' &&
+    !t.url().includes(EXTENSION_ID));
+  const worker = await target.worker();
+  const before = hostsStarted().length;
+  assert.match(await worker.evaluate(() => self.tryHost()), /forbidden/);
+  assert.equal(hostsStarted().length, before);
 });
 
 test('a browser without the extension: connect() says so', async () => {

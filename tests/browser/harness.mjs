@@ -138,8 +138,9 @@ export function writeHostManifest(userDataDir, hostPath) {
 
 // Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
 // writes its manifest into the profile folder it is given (no manifest without either);
-// `extension: false` leaves the extension out; `env` is what the host inherits.
-export async function launch(site, { host = null, profile = null, extension = true, env = {} } = {}) {
+// `extension: false` leaves the extension out, `others` loads more unpacked extensions beside
+// it; `env` is what the host inherits.
+export async function launch(site, { host = null, profile = null, extension = true, others = [], env = {} } = {}) {
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-chromium-'));
   if (host)
     writeHostManifest(userDataDir, host);
@@ -154,7 +155,7 @@ export async function launch(site, { host = null, profile = null, extension = tr
     pipe: true,
     protocolTimeout: 60000,
     userDataDir,
-    enableExtensions: extension ? [path.join(sourceDir, 'extension')] : false,
+    enableExtensions: extension ? [path.join(sourceDir, 'extension'), ...others] : others,
     env: { ...process.env, ...env },
     args: [
       `--host-resolver-rules=${rules}`,
