@@ -71,8 +71,14 @@ function bridge(pagePort) {
 }
 
 // Chromium's pages connect directly (externally_connectable); Firefox's through the content
-// script, which runs only in the top frame of the vendor's pages.
-api.runtime.onConnectExternal?.addListener(bridge);
+// script, which runs only in the top frame of the vendor's pages. Another extension is never let
+// through, even from a vendor's page: Firefox lets any extension connect from outside.
+api.runtime.onConnectExternal?.addListener((port) => {
+  if (port.sender?.id === undefined)
+    bridge(port);
+  else
+    port.disconnect();
+});
 api.runtime.onConnect.addListener((port) => {
   if (port.sender?.id === api.runtime.id && port.sender?.frameId === 0)
     bridge(port);
