@@ -140,3 +140,24 @@ for (const [length, shows, todo] of [[1000000, 'box', silentFlow], [2000000, 'er
     assert.equal(outcome, shows);
   });
 }
+
+// The installer runs in a process group of its own: the browser ending the host with its page
+// does not end an install halfway.
+test('a page closed mid-install leaves the install to finish and no host running', { skip }, async () => {
+  const finished = path.join(road.scratch, 'slow-installer-finished');
+  road.site.route('/dl/slow-installer.exe', Buffer.from(
+    `#!/bin/sh\nsleep 2\necho "$*" >"${finished}"\n`));
+  const page = await openPage(road.chromium.browser);
+  await page.evaluate(async (url) => {
+    const base = await HVDetector.connect();
+    await base.put('DownloadLocation', url);
+    await new Promise((resolve) => {
+      base.addEventListener('panel', (e) => e.detail.caption.startsWith('Installing') && resolve());
+      base.call('INSTALL');
+    });
+  }, `${SITE}/dl/slow-installer.exe`);
+  await page.close();
+  assert.ok(await eventually(() => runningHosts().length === 0), `hosts left: ${runningHosts()}`);
+  assert.ok(await eventually(() => fs.existsSync(finished)), 'the installer was not ended halfway');
+  assert.equal(fs.readFileSync(finished, 'utf8'), '/S /P\n');
+});
