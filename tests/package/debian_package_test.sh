@@ -31,7 +31,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|')
 outside=$(grep -v '^/$' <<<"$files" | grep -v '^/usr/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
-for wanted in /usr/bin/hvdetector /usr/share/man/man1/hvdetector.1.gz \
+for wanted in /usr/bin/hvdetector /usr/lib/hvdetector/hvdetector-messaging-host \
+  /usr/share/man/man1/hvdetector.1.gz \
   /usr/share/hvdetector/registry/halverine.reg \
   /usr/share/hvdetector/registry/hvdetector-registration.reg /usr/share/doc/hvdetector/copyright \
   /usr/share/doc/hvdetector/changelog.gz /usr/share/hvdetector/extension/manifest.json \
