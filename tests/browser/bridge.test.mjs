@@ -1,12 +1,13 @@
-// The extension and the page library against a host with canned answers: who may connect, what
-// reaches the host, what the page sees, and that every host ends with its page.
+// The extension and the page library against a host with canned answers, whose log tells exactly
+// which hosts were started and what reached them: who may connect, what is relayed, what the
+// page sees and draws. The road suite runs the same bridge through the messaging host itself.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
-  EXTENSION_ID, SITE, eventually, launch, openPage, stillRunning, sourceDir, startSite,
+  EXTENSION_ID, SITE, eventually, launch, openPage, sourceDir, startSite,
 } from './harness.mjs';
 import { barFillEnd, darkPixels, photograph } from './pixels.mjs';
 
@@ -33,12 +34,6 @@ function connectOutcome(page) {
   }, (error) => error.message));
 }
 
-// The hosts still running, once every host had up to ten seconds to end.
-async function hostsLeft() {
-  const running = () => hostsStarted().filter(({ pid }) => stillRunning(pid, fakeHost));
-  await eventually(() => running().length === 0);
-  return running().map(({ pid }) => hostLog().filter((entry) => entry.pid === pid));
-}
 
 // Another extension, which knows the host's name and asks the browser for it.
 function writeOtherExtension(folder) {
@@ -157,30 +152,6 @@ describe('a vendor page', () => {
     await page.close();
   });
 
-  test('ten pages at once each get a host of their own, ended with the page', async () => {
-    const starts = hostsStarted().length;
-    const pages = await Promise.all(Array.from({ length: 10 }, () => openPage(chromium.browser)));
-    const values = await Promise.all(pages.map((page) => page.evaluate(async () => {
-      const base = await HVDetector.connect();
-      return Promise.all(['HasCvxMime', 'HasCvtMime', 'HasParticipantHalverine',
-        'HasSupervisorHV', 'HasIEAutoOpen'].map((name) => base.get(name)));
-    })));
-    assert.deepEqual(values, Array(10).fill(Array(5).fill(false)));
-    const pids = hostsStarted().slice(starts).map(({ pid }) => pid);
-    assert.equal(new Set(pids).size, 10);
-    await Promise.all(pages.map((page) => page.close()));
-    assert.deepEqual(await hostsLeft(), []);
-  });
-
-  test('closed in the middle of a flow leaves no host running', async () => {
-    const page = await openPage(chromium.browser);
-    await page.evaluate(async () => {
-      const base = await HVDetector.connect();
-      await base.call('DOWNLOAD');
-    });
-    await page.close();
-    assert.deepEqual(await hostsLeft(), []);
-  });
 });
 
 // Each of these pages is told it is outside the domain and starts nothing, whether it goes
@@ -224,13 +195,6 @@ describe('a page outside the domain', () => {
     });
   }
 
-  test('the bare domain is let through by the extension and refused by the host', async () => {
-    const page = await openPage(chromium.browser, 'http://corvantis.example');
-    assert.equal(await connectOutcome(page),
-      'HVDetector: the page http://corvantis.example is not on corvantis.example');
-    await page.close();
-    assert.deepEqual(await hostsLeft(), []);
-  });
 });
 
 test('another extension is kept from the host by the browser', async () => {

@@ -187,13 +187,15 @@ export async function openPage(browser, origin = SITE, name = 'probe.html') {
   return page;
 }
 
-// Whether process PID still runs PROGRAM (a process id may have been given to another since).
-export function stillRunning(pid, program) {
-  try {
-    return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes(program);
-  } catch {
-    return false;
-  }
+// The processes running PROGRAM now, by their ids.
+export function running(program) {
+  return fs.readdirSync('/proc').filter((pid) => /^\d+$/.test(pid)).filter((pid) => {
+    try {
+      return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').startsWith(program);
+    } catch {
+      return false;
+    }
+  });
 }
 
 // Waits for CONDITION to hold, polling, for at most MS milliseconds; false if it never did.

@@ -6,7 +6,7 @@ import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
-import { SITE, eventually, openPage } from './harness.mjs';
+import { SITE, eventually, openPage, running } from './harness.mjs';
 import { barFillEnd, darkPixels, pixelsOfColour } from './pixels.mjs';
 import { prepareRoad, roadPrograms, walkRoad } from './road.mjs';
 
@@ -71,16 +71,7 @@ test('the road through the messaging host', { skip }, async () => {
   assert.ok(darkPixels(afterError, BANNER) > 4000, 'after: the banner still shows');
 });
 
-// The messaging hosts running now, by their process ids.
-function runningHosts() {
-  return fs.readdirSync('/proc').filter((pid) => /^\d+$/.test(pid)).filter((pid) => {
-    try {
-      return fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').startsWith(programs.messagingHost);
-    } catch {
-      return false;
-    }
-  });
-}
+const runningHosts = () => running(programs.messagingHost);
 
 test('ten pages at once, and a page closed mid-download, leave no host running', { skip }, async () => {
   const pages = await Promise.all(Array.from({ length: 10 }, () => openPage(road.chromium.browser)));
