@@ -45,6 +45,12 @@ endif()
 # store in registry/), so new sample data needs no rule of its own; scripts stay executable.
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime
   USE_SOURCE_PERMISSIONS)
+# The browser bridge's pieces that are not programs: the extension, loaded unpacked as it stands,
+# and the page library that the vendor serves from its own site.
+install(DIRECTORY extension/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/extension
+  COMPONENT runtime)
+install(FILES page/hvdetector.js DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/page
+  COMPONENT runtime)
 install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
   COMPONENT runtime)
 

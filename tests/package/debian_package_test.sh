@@ -35,7 +35,8 @@ for wanted in /usr/bin/hvdetector /usr/lib/hvdetector/hvdetector-messaging-host 
   /usr/share/man/man1/hvdetector.1.gz \
   /usr/share/hvdetector/registry/halverine.reg \
   /usr/share/hvdetector/registry/hvdetector-registration.reg /usr/share/doc/hvdetector/copyright \
-  /usr/share/doc/hvdetector/changelog.gz; do
+  /usr/share/doc/hvdetector/changelog.gz /usr/share/hvdetector/extension/manifest.json \
+  /usr/share/hvdetector/extension/background.js /usr/share/hvdetector/page/hvdetector.js; do
   grep -qx -- "$wanted" <<<"$files" || fail "$wanted is not in the package"
 done
 ! grep -q '^/usr/include/\|\.a$\|/cmake/' <<<"$files" || fail "development files in the host's package"

@@ -40,6 +40,7 @@ done
 for p in "$@"; do case $p in -*|install) ;; *) echo "$p" >>"$STATE/installed" ;; esac; done
 STAND_IN
 printf '#!/bin/sh\n' >"$scratch/bin/sleep"
+printf '#!/bin/sh\necho "npm $*" >>"$STATE/calls"\n' >"$scratch/bin/npm"
 chmod +x "$scratch/bin"/*
 
 # unservable package | setup's exit status | the summary line that must be printed
@@ -63,5 +64,6 @@ for row in "${cases[@]}"; do
     fail "$unservable unservable: standard error does not name it: $(cat "$scratch/err")"
   [ "$(grep -c '^apt-get update' "$STATE/calls")" -ge 2 ] || fail "a failed update was not retried"
   grep -qx i386 "$STATE/architectures" || fail "the i386 architecture was not added"
+  grep -q '^npm ci --prefix .*/tests/browser ' "$STATE/calls" || fail "the browser suite's packages were not installed"
 done
 echo "setup installs what it can on a half-broken mirror"

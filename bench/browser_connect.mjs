@@ -1,0 +1,48 @@
+// From HVDetector.connect() to the five detection properties read, in headless Chromium through
+// the extension and the messaging host, once the browser is up: each round a page of the vendor's
+// site connects (the browser starts a host), reads the five properties and closes. Prints each
+// round and the median.
+//   node bench/browser_connect.mjs [ROUNDS]     (after a build in build/ and npm ci in tests/browser)
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { openPage } from '../tests/browser/harness.mjs';
+import { prepareRoad, roadPrograms } from '../tests/browser/road.mjs';
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
+const rounds = Number(process.argv[2] ?? 30);
+const programs = roadPrograms({
+  HVDETECTOR_BINARY: path.join(root, 'build/src/hvdetector'),
+  HVDETECTOR_MESSAGING_HOST: path.join(root, 'build/lib/hvdetector/hvdetector-messaging-host'),
+  HVDETECTOR_DEMO_INSTALLER: path.join(root, 'build/examples/demo/install.exe'),
+  ...process.env,
+});
+if (!programs) {
+  console.error('browser_connect: build hvdetector, hvdetector-messaging-host and halverine-installer in build/ first');
+  process.exit(1);
+}
+
+const road = await prepareRoad(programs);
+try {
+  const page = await openPage(road.chromium.browser);
+  const once = () => page.evaluate(async () => {
+    const start = performance.now();
+    const base = await HVDetector.connect();
+    await Promise.all(['HasCvxMime', 'HasCvtMime', 'HasParticipantHalverine', 'HasSupervisorHV',
+      'HasIEAutoOpen'].map((name) => base.get(name)));
+    const took = performance.now() - start;
+    base.close();
+    return took;
+  });
+  await once();  // the extension's service worker wakes up
+  const times = [];
+  for (let round = 1; round <= rounds; round++) {
+    times.push(await once());
+    console.log(`round ${round}: ${times.at(-1).toFixed(1)} ms`);
+  }
+  times.sort((a, b) => a - b);
+  const median = times[Math.floor(times.length / 2)];
+  console.log(`connect() to the five detection properties: median ${median.toFixed(1)} ms, ` +
+    `fastest ${times[0].toFixed(1)} ms, slowest ${times.at(-1).toFixed(1)} ms over ${rounds} rounds`);
+} finally {
+  await road.close();
+}
