@@ -58,8 +58,8 @@ for row in "${cases[@]}"; do
   PATH="$scratch/bin:$PATH" bash "$source_dir/scripts/setup" >"$scratch/out" 2>"$scratch/err" || status=$?
   [ "$status" = "$want_status" ] || fail "$unservable unservable: exit $status, not $want_status"
   grep -qxF -- "$want_line" "$scratch/out" || fail "$unservable unservable: no line '$want_line' in: $(cat "$scratch/out")"
-  [ "$(grep -c '^setup: .*: installed$' "$scratch/out")" = 4 ] ||
-    fail "$unservable unservable: the other four groups are not all installed: $(cat "$scratch/out")"
+  [ "$(grep -c '^setup: .*: installed$' "$scratch/out")" = 5 ] ||
+    fail "$unservable unservable: the other five groups are not all installed: $(cat "$scratch/out")"
   grep -q "could not install the .* group.*$unservable" "$scratch/err" ||
     fail "$unservable unservable: standard error does not name it: $(cat "$scratch/err")"
   [ "$(grep -c '^apt-get update' "$STATE/calls")" -ge 2 ] || fail "a failed update was not retried"
