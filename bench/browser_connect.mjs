@@ -3,23 +3,12 @@
 // site connects (the browser starts a host), reads the five properties and closes. Prints each
 // round and the median.
 //   node bench/browser_connect.mjs [ROUNDS]     (after a build in build/ and npm ci in tests/browser)
-import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { openPage } from '../tests/browser/harness.mjs';
-import { prepareRoad, roadPrograms } from '../tests/browser/road.mjs';
+import { prepareRoad } from '../tests/browser/road.mjs';
+import { programsOfBuild } from './browser_programs.mjs';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
 const rounds = Number(process.argv[2] ?? 30);
-const programs = roadPrograms({
-  HVDETECTOR_BINARY: path.join(root, 'build/src/hvdetector'),
-  HVDETECTOR_MESSAGING_HOST: path.join(root, 'build/lib/hvdetector/hvdetector-messaging-host'),
-  HVDETECTOR_DEMO_INSTALLER: path.join(root, 'build/examples/demo/install.exe'),
-  ...process.env,
-});
-if (!programs) {
-  console.error('browser_connect: build hvdetector, hvdetector-messaging-host and halverine-installer in build/ first');
-  process.exit(1);
-}
+const programs = programsOfBuild('browser_connect');
 
 const road = await prepareRoad(programs);
 try {

@@ -5,24 +5,14 @@
 import { execFile } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
 import { promisify } from 'node:util';
 import { SITE, openPage } from '../tests/browser/harness.mjs';
-import { prepareRoad, roadPrograms } from '../tests/browser/road.mjs';
+import { prepareRoad } from '../tests/browser/road.mjs';
+import { programsOfBuild } from './browser_programs.mjs';
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
 const sizeMiB = Number(process.argv[2] ?? 256);
 const rounds = Number(process.argv[3] ?? 3);
-const programs = roadPrograms({
-  HVDETECTOR_BINARY: path.join(root, 'build/src/hvdetector'),
-  HVDETECTOR_MESSAGING_HOST: path.join(root, 'build/lib/hvdetector/hvdetector-messaging-host'),
-  HVDETECTOR_DEMO_INSTALLER: path.join(root, 'build/examples/demo/install.exe'),
-  ...process.env,
-});
-if (!programs) {
-  console.error('browser_download_vs_curl: build hvdetector, hvdetector-messaging-host and halverine-installer in build/ first');
-  process.exit(1);
-}
+const programs = programsOfBuild('browser_download_vs_curl');
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const road = await prepareRoad(programs);
