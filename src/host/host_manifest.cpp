@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/browser_names.h"
+#include "control/browser_identity.h"
 
 namespace hv {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "control/banner_picture.h"
 #include "control/panel_colors.h"
-#include "host/base64.h"
+#include "runtime/base64.h"
 #include "runtime/text_encoding.h"
 #include "runtime/xml_text.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "control/browser_identity.h"
 #include "download/site_domain.h"
-#include "host/browser_names.h"
 #include "messaging/shown_text.h"
 #include "runtime/text_encoding.h"
 

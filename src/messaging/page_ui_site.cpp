@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "control/panel_colors.h"
-#include "host/base64.h"
+#include "runtime/base64.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {

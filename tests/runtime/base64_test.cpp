@@ -1,4 +1,4 @@
-#include "host/base64.h"
+#include "runtime/base64.h"
 
 #include <gtest/gtest.h>
 
