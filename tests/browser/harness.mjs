@@ -190,27 +190,34 @@ export async function launch(site, { host = null, profile = null, extension = tr
 export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
   const home = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-firefox-'));
   env = { ...process.env, ...env, HOME: home };
-  execFileSync(hvdetector, ['register-browsers'], { env });
-  const browser = await puppeteer.launch({
-    browser: 'firefox',
-    executablePath: FIREFOX,
-    headless: true,
-    protocolTimeout: 60000,
-    userDataDir: path.join(home, 'profile'),
-    env,
-    extraPrefsFirefox: {
-      'network.proxy.type': 1,
-      'network.proxy.http': '127.0.0.1',
-      'network.proxy.http_port': site.port,
-      'network.proxy.ssl': '127.0.0.1',
-      'network.proxy.ssl_port': site.port,
-      'network.proxy.no_proxies_on': '',
-      'network.proxy.allow_hijacking_localhost': true,
-      'network.dns.forceResolve': '127.0.0.1',
-      'network.trr.mode': 5,
-    },
-  });
-  await browser.installExtension(path.join(sourceDir, 'extension'));
+  let browser;
+  try {
+    execFileSync(hvdetector, ['register-browsers'], { env });
+    browser = await puppeteer.launch({
+      browser: 'firefox',
+      executablePath: FIREFOX,
+      headless: true,
+      protocolTimeout: 60000,
+      userDataDir: path.join(home, 'profile'),
+      env,
+      extraPrefsFirefox: {
+        'network.proxy.type': 1,
+        'network.proxy.http': '127.0.0.1',
+        'network.proxy.http_port': site.port,
+        'network.proxy.ssl': '127.0.0.1',
+        'network.proxy.ssl_port': site.port,
+        'network.proxy.no_proxies_on': '',
+        'network.proxy.allow_hijacking_localhost': true,
+        'network.dns.forceResolve': '127.0.0.1',
+        'network.trr.mode': 5,
+      },
+    });
+    await browser.installExtension(path.join(sourceDir, 'extension'));
+  } catch (error) {
+    await browser?.close();
+    fs.rmSync(home, { recursive: true, force: true });
+    throw error;
+  }
   return {
     browser,
     home,
