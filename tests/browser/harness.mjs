@@ -1,6 +1,7 @@
 // What the browser suites share: the vendor's site on loopback, and headless Chromium with a
 // fresh user-data folder, the extension loaded unpacked and every host name it may look up
-// mapped to that site or to nowhere.
+// mapped to that site or to nowhere; headless Firefox ESR likewise, in a fresh home.
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -21,6 +22,7 @@ export const OTHER_HOSTS = [
   'corvantis.evil.test',
 ];
 export const CHROMIUM = process.env.HVDETECTOR_CHROMIUM ?? '/usr/lib/chromium/chromium';
+export const FIREFOX = process.env.HVDETECTOR_FIREFOX ?? '/usr/bin/firefox-esr';
 
 const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
 
@@ -176,6 +178,52 @@ export async function launch(site, { host = null, profile = null, extension = tr
     async close() {
       await browser.close();
       fs.rmSync(userDataDir, { recursive: true, force: true });
+    },
+  };
+}
+
+// Headless Firefox ESR in a fresh home, where `hvdetector register-browsers` writes the host
+// manifest, with the extension installed for this run only. Firefox maps no names as Chromium
+// does: every page goes through the site as its proxy, and every name Firefox looks up itself
+// (its own services, which bypass the proxy) resolves to loopback. `env` is what the host
+// inherits.
+export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-firefox-'));
+  env = { ...process.env, ...env, HOME: home };
+  let browser;
+  try {
+    execFileSync(hvdetector, ['register-browsers'], { env });
+    browser = await puppeteer.launch({
+      browser: 'firefox',
+      executablePath: FIREFOX,
+      headless: true,
+      protocolTimeout: 60000,
+      userDataDir: path.join(home, 'profile'),
+      env,
+      extraPrefsFirefox: {
+        'network.proxy.type': 1,
+        'network.proxy.http': '127.0.0.1',
+        'network.proxy.http_port': site.port,
+        'network.proxy.ssl': '127.0.0.1',
+        'network.proxy.ssl_port': site.port,
+        'network.proxy.no_proxies_on': '',
+        'network.proxy.allow_hijacking_localhost': true,
+        'network.dns.forceResolve': '127.0.0.1',
+        'network.trr.mode': 5,
+      },
+    });
+    await browser.installExtension(path.join(sourceDir, 'extension'));
+  } catch (error) {
+    await browser?.close();
+    fs.rmSync(home, { recursive: true, force: true });
+    throw error;
+  }
+  return {
+    browser,
+    home,
+    async close() {
+      await browser.close();
+      fs.rmSync(home, { recursive: true, force: true });
     },
   };
 }

@@ -9,7 +9,7 @@ import path from 'node:path';
 import { SITE, eventually, launch, sourceDir, startSite } from './harness.mjs';
 import { photograph } from './pixels.mjs';
 
-const INSTALLERS = '/cvAppDownloads/library/windows/vm';
+export const INSTALLERS = '/cvAppDownloads/library/windows/vm';
 
 // The programs the road needs, from the environment the build passes on: null when one is missing.
 export function roadPrograms(environment = process.env) {
@@ -21,23 +21,13 @@ export function roadPrograms(environment = process.env) {
   return Object.values(programs).every((file) => file && fs.existsSync(file)) ? programs : null;
 }
 
-// The photographs go to SHOTS (a scratch folder of the run without it).
-export async function prepareRoad({ hvdetector, installer }, shots = null) {
+// A scratch machine where only the library is registered, its downloads going to SITE. The host
+// and the installer it runs find the store there; the installer puts the viewer under
+// HALVERINE_INSTALL_ROOT; downloads land in TMPDIR.
+export function scratchMachine(hvdetector, site) {
   const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-road-'));
   for (const folder of ['registry', 'programs', 'tmp'])
     fs.mkdirSync(path.join(scratch, folder));
-  shots ??= path.join(scratch, 'shots');
-  fs.mkdirSync(shots, { recursive: true });
-  const site = await startSite();
-  const body = fs.readFileSync(installer);
-  site.route('/dl/quarterly-report.cvx',
-    fs.readFileSync(path.join(sourceDir, 'examples/demo/quarterly-report.cvx')));
-  // Half of the installer comes at once, the rest once the panel has been photographed.
-  const held = site.route(`${INSTALLERS}/install.exe`, body, { hold: true });
-  // Cut short on the way: the installer finds its payload damaged and fails.
-  site.route(`${INSTALLERS}/damaged-install.exe`, body.subarray(0, body.length - 4096));
-  // The host and the installer it runs find the store here; the installer puts the viewer under
-  // HALVERINE_INSTALL_ROOT; downloads land in TMPDIR.
   const env = {
     HVDETECTOR_REGISTRY: path.join(scratch, 'registry'),
     HALVERINE_INSTALL_ROOT: path.join(scratch, 'programs'),
@@ -45,6 +35,22 @@ export async function prepareRoad({ hvdetector, installer }, shots = null) {
     HVDETECTOR_CONNECT_TO: `www.corvantis.example:80:127.0.0.1:${site.port}`,
   };
   execFileSync(hvdetector, ['register'], { env: { ...process.env, ...env } });
+  return { scratch, env };
+}
+
+// The photographs go to SHOTS (a scratch folder of the run without it).
+export async function prepareRoad({ hvdetector, installer }, shots = null) {
+  const site = await startSite();
+  const { scratch, env } = scratchMachine(hvdetector, site);
+  shots ??= path.join(scratch, 'shots');
+  fs.mkdirSync(shots, { recursive: true });
+  const body = fs.readFileSync(installer);
+  site.route('/dl/quarterly-report.cvx',
+    fs.readFileSync(path.join(sourceDir, 'examples/demo/quarterly-report.cvx')));
+  // Half of the installer comes at once, the rest once the panel has been photographed.
+  const held = site.route(`${INSTALLERS}/install.exe`, body, { hold: true });
+  // Cut short on the way: the installer finds its payload damaged and fails.
+  site.route(`${INSTALLERS}/damaged-install.exe`, body.subarray(0, body.length - 4096));
   const chromium = await launch(site, {
     env,
     profile: (userDataDir) => execFileSync(hvdetector,
