@@ -19,9 +19,35 @@ set(hvdetector_cmake_dir ${CMAKE_INSTALL_LIBDIR}/cmake/HVDetector)
 
 install(TARGETS hvdetector RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 hvdetector_strip_installed(hvdetector ${CMAKE_INSTALL_BINDIR} runtime)
+# The messaging host is started by browsers, not by people: it goes beside the library's other
+# private files, where register-browsers looks for it from bin/.
+install(TARGETS hvdetector-messaging-host RUNTIME DESTINATION lib/hvdetector COMPONENT runtime)
+hvdetector_strip_installed(hvdetector-messaging-host lib/hvdetector runtime)
+# A system install (a package's /usr) lets every user's browsers find the messaging host; other
+# prefixes leave that to each user's `hvdetector register-browsers`.
+if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(system_manifests_default ON)
+else()
+  set(system_manifests_default OFF)
+endif()
+option(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS
+  "Install the browsers' system-wide host manifests (/etc/chromium, /etc/opt/chrome, lib/mozilla)"
+  ${system_manifests_default})
+if(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS)
+  set(manifest_name com.corvantis.hvdetector.json)
+  foreach(folder IN ITEMS /etc/chromium/native-messaging-hosts /etc/opt/chrome/native-messaging-hosts)
+    install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/chromium.json DESTINATION ${folder}
+      RENAME ${manifest_name} COMPONENT runtime)
+  endforeach()
+  install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/firefox.json
+    DESTINATION lib/mozilla/native-messaging-hosts RENAME ${manifest_name} COMPONENT runtime)
+endif()
 # Every folder under examples/ lands in the data directory as it stands (the sample registry
-# store in registry/), so new sample data needs no rule of its own.
-install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime)
+# store in registry/), so new sample data needs no rule of its own; scripts stay executable.
+install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMPONENT runtime
+  USE_SOURCE_PERMISSIONS)
+install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
+  COMPONENT runtime)
 
 install(TARGETS hvdetector_core hvdetector_posix EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)

@@ -18,6 +18,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME hvdetector)
+# libcurl is loaded by name when the first transfer needs it, so dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_DEPENDS "libcurl4 (>= 7.88)")
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION utils)
 # The first line is the synopsis; cpack indents the rest and marks the empty line.
 set(hvdetector_about "HVDetector looks after a vendor's desktop application on the visitor's
@@ -28,7 +30,17 @@ them.
 set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "browser-embedded control library - command-line host
 ${hvdetector_about}
 This package holds hvdetector, the command-line host that plays the part of
-the browser page, its manual page and a sample registry store.")
+the browser page, its manual page and a sample registry store, and the
+native-messaging host that brings the control to the vendor's pages in
+Chromium, Google Chrome and Firefox.")
+
+# The browsers' manifests in /etc are the administrator's to change: dpkg keeps their changes.
+if(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS)
+  file(WRITE ${PROJECT_BINARY_DIR}/deb-runtime/conffiles
+    "/etc/chromium/native-messaging-hosts/com.corvantis.hvdetector.json\n"
+    "/etc/opt/chrome/native-messaging-hosts/com.corvantis.hvdetector.json\n")
+  set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_BINARY_DIR}/deb-runtime/conffiles)
+endif()
 
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME hvdetector-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

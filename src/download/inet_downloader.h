@@ -37,17 +37,22 @@ class InetDownloader : public ControlObject {
   // The handler of Inet1's StateChanged, its error path, and the steps of a completed response.
   void Inet1_StateChanged(std::int16_t state);
   void failTransfer(std::int32_t number, Text description);
+  void removeUnfinishedFile();
   void readResponseIntoFile();
+  void openLocalFile();
   void openUniqueFile(const Text& base, const Text& extension);
+  void readBody();
   void copyBody(const std::function<void(std::span<const std::uint8_t>)>& writeChunk);
+  void writeBinary(std::span<const std::uint8_t> chunk);
+  void writeCharacters(std::span<const std::uint8_t> chunk);
   void raiseProgress();
+  // The steps of the copy are the engine's while it copies: script calling one then is refused.
+  void refuseDuringCopy() const;
   // Inet1 lives from the request to the final event: a finished worker keeps no connection or
   // buffer, and a further Download makes a fresh one.
   void createInet1();
   TransferControl& transfer();
   void releaseTransfer() { Inet1.reset(); }
-  // Removes the closed file of a download that did not complete; never fails.
-  void discardUnfinishedFile();
 
   Platform& platform_;
   std::unique_ptr<TransferControl> Inet1;
@@ -63,6 +68,10 @@ class InetDownloader : public ControlObject {
   // The file this download made, while it does not hold the whole body: a failed or cancelled
   // download removes it, so that no file that looks complete is left behind.
   std::optional<Text> unfinishedFile_;
+  // Counts the requests Download started: a copy under way stops once a later request has taken
+  // the instance over from inside one of its events or pumps.
+  std::uint32_t request_ = 0;
+  int copiesUnderWay_ = 0;
 };
 
 }  // namespace hv

@@ -18,12 +18,17 @@ constexpr double kOneSecond = 1000;
 }  // namespace
 
 void InetDownloader::OpenFile() {
+  refuseDuringCopy();
+  openLocalFile();
+}
+
+void InetDownloader::openLocalFile() {
   // Opening again would otherwise leave the first handle open with nobody holding its number.
   if (fileNumber != 0) {
     platform_.files.close(fileNumber);
     fileNumber = 0;
   }
-  discardUnfinishedFile();
+  removeUnfinishedFile();
   fileNumber = platform_.files.freeFileNumber();
   localFolder = GetTempFolder(platform_.tempFolder);
   const Variant parts = hv::getFileNameParts(fileName);
@@ -51,26 +56,57 @@ void InetDownloader::openUniqueFile(const Text& base, const Text& extension) {
 }
 
 void InetDownloader::ReadBinaryData() {
-  copyBody(
-      [this](std::span<const std::uint8_t> chunk) { platform_.files.write(fileNumber, chunk); });
+  refuseDuringCopy();
+  copyBody([this](std::span<const std::uint8_t> chunk) { writeBinary(chunk); });
 }
 
 void InetDownloader::ReadCharacterData() {
+  refuseDuringCopy();
+  copyBody([this](std::span<const std::uint8_t> chunk) { writeCharacters(chunk); });
+}
+
+void InetDownloader::refuseDuringCopy() const {
+  if (copiesUnderWay_ > 0)
+    throw runtimeError(runtime_error::kInvalidProcedureCall);
+}
+
+void InetDownloader::readBody() {
   copyBody([this](std::span<const std::uint8_t> chunk) {
-    const Text text = fromAnsi({reinterpret_cast<const char*>(chunk.data()), chunk.size()});
-    const std::string bytes = toAnsi(text);
-    platform_.files.write(fileNumber,
-                          {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+    if (transferMode == 1)
+      writeBinary(chunk);
+    else
+      writeCharacters(chunk);
   });
 }
 
-// One chunk, one Progress and one pump per pass; the final empty read still pumps once.
+void InetDownloader::writeBinary(std::span<const std::uint8_t> chunk) {
+  platform_.files.write(fileNumber, chunk);
+}
+
+void InetDownloader::writeCharacters(std::span<const std::uint8_t> chunk) {
+  const Text text = fromAnsi({reinterpret_cast<const char*>(chunk.data()), chunk.size()});
+  const std::string bytes = toAnsi(text);
+  platform_.files.write(fileNumber,
+                        {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+}
+
+// One chunk, one Progress and one pump per pass; the final empty read still pumps once. Script
+// may run at every read and every pump: a Download there takes the instance over, and this copy
+// stops before it touches the new request's file or counts.
 void InetDownloader::copyBody(
     const std::function<void(std::span<const std::uint8_t>)>& writeChunk) {
+  const std::uint32_t request = request_;
+  ++copiesUnderWay_;
+  const struct CopyEnds {
+    int& copies;
+    ~CopyEnds() { --copies; }
+  } ends{copiesUnderWay_};
   for (;;) {
     // A transfer released under the loop (its request failed during a pump) has no body left.
     const std::vector<std::uint8_t> chunk =
         Inet1 ? Inet1->GetChunk(kChunkSize, kByteArray) : std::vector<std::uint8_t>();
+    if (request != request_)
+      return;
     receivedLength =
         toInt32(static_cast<double>(receivedLength) + static_cast<double>(chunk.size()));
     if (!chunk.empty()) {
@@ -78,7 +114,7 @@ void InetDownloader::copyBody(
       raiseProgress();
     }
     platform_.messagePump.pumpOnce();
-    if (chunk.empty())
+    if (chunk.empty() || request != request_)
       return;
   }
 }

@@ -19,6 +19,14 @@ void InetDownloader::fileType(std::int16_t&) {}
 std::int32_t InetDownloader::Download(Text& source, Text&) {
   requireSiteDomain(source);
   fileName = getFileNameFromURL(source);
+  // A new request never writes into the file of the one it replaces, and that one's copy, if
+  // this runs inside it, stops.
+  ++request_;
+  if (fileNumber != 0) {
+    platform_.files.close(fileNumber);
+    fileNumber = 0;
+  }
+  removeUnfinishedFile();
   contentLength = 0;
   receivedLength = 0;
   LogDebug(platform_, u"Downloading " + source);
@@ -39,10 +47,12 @@ void InetDownloader::Cancel() {
   } catch (const ScriptError&) {
   }
   fileNumber = 0;
-  discardUnfinishedFile();
+  removeUnfinishedFile();
 }
 
-void InetDownloader::discardUnfinishedFile() {
+// A file that stopped short of its body never stays to look like a finished download. Failing
+// to remove it is no failure of the step that gives it up.
+void InetDownloader::removeUnfinishedFile() {
   try {
     if (const auto partial = std::exchange(unfinishedFile_, std::nullopt))
       platform_.files.remove(*partial);

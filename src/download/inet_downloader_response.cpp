@@ -31,6 +31,7 @@ void InetDownloader::Inet1_StateChanged(std::int16_t state) {
 }
 
 void InetDownloader::readResponseIntoFile() {
+  const std::uint32_t request = request_;
   if (contentLength == 0) {
     LogDebug(platform_, u"Received Response with status =" + Inet1->GetHeader(u"Content-Length") +
                             u" Response Code:" + numberToText(Inet1->ResponseCode()) +
@@ -38,11 +39,10 @@ void InetDownloader::readResponseIntoFile() {
     contentLength = textToInt32(Inet1->GetHeader(u"Content-Length"));
   }
   if (fileNumber == 0)
-    OpenFile();
-  if (transferMode == 1)
-    ReadBinaryData();
-  else
-    ReadCharacterData();
+    openLocalFile();
+  readBody();
+  if (request != request_)
+    return;  // the request that took over reports for itself
   platform_.files.close(fileNumber);
   // A body that ran dry early would otherwise leave the page waiting for an event that never
   // comes; the bytes that did arrive stay in the file.
@@ -68,13 +68,16 @@ void InetDownloader::failTransfer(std::int32_t number, Text description) {
   }
 }
 
+// Progress only tells: the counts are the engine's own, so what a handler stores into its
+// arguments is not read back, and a handler that fails does not stop the body from arriving.
 void InetDownloader::raiseProgress() {
   std::array<Variant, 2> args{
       Variant(receivedLength),
       Variant(toInt32(static_cast<double>(contentLength) - receivedLength))};
-  raiseEvent(inet_downloader_dispid::kEventProgress, args);
-  // BytesReceived is the counter itself: what a handler stores there becomes its value.
-  receivedLength = args[0].toInt32();
+  try {
+    raiseEvent(inet_downloader_dispid::kEventProgress, args);
+  } catch (const ScriptError&) {
+  }
 }
 
 }  // namespace hv

@@ -24,6 +24,12 @@ constexpr Command kCommands[] = {
     {"register", "", "register the type library and both classes in the registry store",
      registerCommand},
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
+    {"register-browsers", "[--profile DIR]",
+     "let Chromium, Chrome and Firefox start the messaging host for the vendor's pages (only "
+     "Chromium's user-data folder DIR with --profile)",
+     registerBrowsersCommand},
+    {"unregister-browsers", "[--profile DIR]", "remove what register-browsers wrote",
+     unregisterBrowsersCommand},
     {"fetch", "URL", "download URL into the temporary folder as a page's downloader would",
      fetchCommand},
     {"download", "URL", "download URL through a page's Base, its panel live, and print the file",

@@ -31,6 +31,8 @@ int describeCommand(CommandContext& context);
 int detectCommand(CommandContext& context);
 int registerCommand(CommandContext& context);
 int unregisterCommand(CommandContext& context);
+int registerBrowsersCommand(CommandContext& context);
+int unregisterBrowsersCommand(CommandContext& context);
 int fetchCommand(CommandContext& context);
 int downloadCommand(CommandContext& context);
 int launchCommand(CommandContext& context);

@@ -57,8 +57,9 @@ void printEnvironmentAndFiles(std::ostream& out) {
   printHelpRow(out, "~/.config/hvdetector/registry", "",
                "the registry store when nothing else names one: a .reg file or a folder of them");
   printHelpRow(out, HVDETECTOR_DATA_DIR "/registry", "",
-               "a sample store: a machine with the Participant edition and both document types "
-               "installed");
+               "a sample store to try detect on as it stands (--registry with this folder): a "
+               "machine with the control registered, the Participant edition and both document "
+               "types installed");
 }
 
 }  // namespace hv

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "control/banner_picture.h"
+#include "control/panel_colors.h"
 #include "host/base64.h"
 #include "runtime/text_encoding.h"
 #include "runtime/xml_text.h"
@@ -12,11 +13,6 @@ namespace hv {
 namespace {
 
 constexpr OleColor kDefaultTextColor = 0x00000000;
-// Neither the frame nor the bar stores colours of its own; these go with the banner.
-constexpr std::string_view kFrameColor = "#4A5A6A";
-constexpr std::string_view kBarTrough = "#ECEFF1";
-constexpr std::string_view kBarEdge = "#9AA5AE";
-constexpr std::string_view kBarFill = "#0F7A84";
 
 std::string number(double value) {
   char buffer[32];

@@ -14,20 +14,24 @@ const char* variable(const char* name) {
 
 }  // namespace
 
+std::optional<std::filesystem::path> userConfigFolder() {
+  // A relative $XDG_CONFIG_HOME is to be ignored, as if it were not set.
+  if (const char* xdg = variable("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
+    return xdg;
+  if (const char* home = variable("HOME"))
+    return std::filesystem::path(home) / ".config";
+  return std::nullopt;
+}
+
 std::filesystem::path registryLocation(const HostOptions& options) {
   if (options.registry)
     return *options.registry;
   if (const char* store = variable("HVDETECTOR_REGISTRY"))
     return store;
-  std::filesystem::path config;
-  // A relative $XDG_CONFIG_HOME is to be ignored, as if it were not set.
-  if (const char* xdg = variable("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/')
-    config = xdg;
-  else if (const char* home = variable("HOME"))
-    config = std::filesystem::path(home) / ".config";
-  else
+  const auto config = userConfigFolder();
+  if (!config)
     throw EnvironmentError("no registry store: give --registry PATH or set HVDETECTOR_REGISTRY");
-  return config / "hvdetector" / "registry";
+  return *config / "hvdetector" / "registry";
 }
 
 }  // namespace hv

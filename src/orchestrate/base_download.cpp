@@ -24,6 +24,10 @@ std::int32_t Base::Download(Text& source, Text& dest) {
   LogDebug(platform_, u"loading control index " + numberToText(std::int32_t{controlIndex}));
   ++controlIndex;
   auto downloader = loadInetDownloader();
+  // Nobody hears the download a new one supersedes: it is cancelled rather than left running,
+  // so that a page starting downloads in a loop has one transfer under way, not one per call.
+  if (objInetDownloader)
+    objInetDownloader->Cancel();
   objInetDownloader.bind(downloader);
   downloader->Download(source, dest);
   return 0;

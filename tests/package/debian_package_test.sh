@@ -31,8 +31,10 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|')
 outside=$(grep -v '^/$' <<<"$files" | grep -v '^/usr/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
-for wanted in /usr/bin/hvdetector /usr/share/man/man1/hvdetector.1.gz \
-  /usr/share/hvdetector/registry/halverine.reg /usr/share/doc/hvdetector/copyright \
+for wanted in /usr/bin/hvdetector /usr/lib/hvdetector/hvdetector-messaging-host \
+  /usr/share/man/man1/hvdetector.1.gz \
+  /usr/share/hvdetector/registry/halverine.reg \
+  /usr/share/hvdetector/registry/hvdetector-registration.reg /usr/share/doc/hvdetector/copyright \
   /usr/share/doc/hvdetector/changelog.gz; do
   grep -qx -- "$wanted" <<<"$files" || fail "$wanted is not in the package"
 done
@@ -54,9 +56,13 @@ first=$("$host" --version | head -1)
 [ "$first" = "hvdetector 1.04.0008" ] || fail "--version says: $first"
 HOME="$scratch" "$host" describe >"$scratch/describe.txt" || fail "describe failed"
 grep -q '^library HVDetector ' "$scratch/describe.txt" || fail "describe printed no library"
+# The sample store is a machine with the control registered, so detect works on it as it stands.
+sample="$scratch/root/usr/share/hvdetector/registry"
+"$host" --registry "$sample" detect >"$scratch/detect.txt" || fail "detect on the sample store failed"
+grep -q 'Participant' "$scratch/detect.txt" || fail "detect on the sample store: $(cat "$scratch/detect.txt")"
 
 if command -v lintian >/dev/null; then
-  lintian --fail-on error "$deb" "$dev" || fail "lintian"
+  lintian --fail-on error,warning "$deb" "$dev" || fail "lintian"
 else
   echo "lintian is not installed: the packages were not judged by it"
 fi

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 
@@ -72,10 +73,66 @@ void checkBaseDownload(Checks& checks, const BaseDownload& c) {
   base->Release();
 }
 
+DWORD handleCount() {
+  DWORD handles = 0;
+  GetProcessHandleCount(GetCurrentProcess(), &handles);
+  return handles;
+}
+
+// A page's loop of downloads, none of whose events it waits for: one Base runs one transfer at
+// a time, so the threads and handles it takes stay few, the last download still lands, and all
+// of them are given back.
+void checkDownloadLoop(Checks& checks) {
+  constexpr int kCalls = 1000;
+  const std::string label = "1000 DownloadInternal calls in one loop";
+  IDispatch* base = createDispatch(kBaseClsid);
+  if (!base)
+    return;
+  const int threads = threadCount();
+  const DWORD handles = handleCount();
+  const std::set<std::wstring> before = tempFiles(L"report*.cvx");
+  int mostThreads = threads;
+  VARIANT source = textVariant(L"http://www.corvantis.example/dl/report.cvx");
+  VARIANT dest = textVariant(L"");
+  int refused = 0;
+  for (int i = 0; i < kCalls; ++i) {
+    Call call = invoke(base, base_dispid::kDownloadInternal, DISPATCH_METHOD, {dest, source});
+    refused += call.hr == S_OK ? 0 : 1;
+    release(call);
+    if (i % 50 == 0)
+      mostThreads = std::max(mostThreads, threadCount());
+  }
+  VariantClear(&source);
+  VariantClear(&dest);
+  checks.equal(label + ": every call succeeds", refused, 0);
+  checks.check(label + ": at most a few worker threads at once (" +
+                   std::to_string(mostThreads - threads) + " more)",
+               mostThreads - threads <= 8);
+  std::set<std::wstring> landed;
+  checks.check(label + ": the last download, and only it, lands",
+               pumpUntil(
+                   [&] {
+                     landed = tempFiles(L"report*.cvx");
+                     return landed.size() > before.size();
+                   },
+                   10000) &&
+                   landed.size() == before.size() + 1);
+  for (const auto& name : landed) {
+    if (!before.contains(name))
+      DeleteFileW(tempPath(name).c_str());
+  }
+  base->Release();
+  checks.check(label + ": every thread is given back",
+               pumpUntil([&] { return threadCount() <= threads; }, 10000));
+  checks.check(label + ": every handle is given back",
+               pumpUntil([&] { return handleCount() <= handles + 8; }, 10000));
+}
+
 }  // namespace
 
 void checkBaseDownloads(Checks& checks) {
   using namespace base_dispid;
+  checkDownloadLoop(checks);
   checkBaseDownload(checks, {"DownloadInternal", kDownloadInternal,
                              L"http://www.corvantis.example/dl/page.cvx", L"page*.cvx", 12345});
   checkBaseDownload(checks, {"Download", kDownload, L"http://www.corvantis.example/dl/sheet.cvx",

@@ -73,6 +73,9 @@ void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);
 void checkLifetimes(Checks& checks);
+// The process side of a lifetime check: one thread uses the control `name` once and ends; the
+// exit status says how it went (0 ended cleanly with the module unloaded).
+int runLoneThread(const std::wstring& name);
 void checkEmbedding(Checks& checks);
 void checkTransferPort(Checks& checks);
 void checkTransfers(Checks& checks);

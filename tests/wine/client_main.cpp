@@ -58,6 +58,7 @@ struct Group {
 
 // Every group in order, or only those named after the module's path (while iterating). The flow
 // checks run only when named: they read the event log back from the trace the runner makes.
+// "lone-thread NAME" is the process a lifetime check starts.
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::printf("usage: hvdetector_com_client MODULE-PATH [GROUP...]\n");
@@ -65,6 +66,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   using namespace hv::client;
   modulePath = argv[1];
+  if (argc == 4 && std::wstring(argv[2]) == L"lone-thread")
+    return runLoneThread(argv[3]);
   const std::vector<std::wstring> only(argv + 2, argv + argc);
   const auto chosen = [&](const Group& group) {
     if (only.empty())

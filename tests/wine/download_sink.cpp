@@ -66,9 +66,11 @@ HRESULT STDMETHODCALLTYPE RecordingSink::Invoke(DISPID id, REFIID, LCID, WORD, D
     event.message = textOf(params->rgvarg[0]);
   }
   events.push_back(event);
+  arguments = params;
   if (onEvent)
     onEvent(event);
-  return S_OK;
+  arguments = nullptr;
+  return answer;
 }
 
 bool RecordingSink::ended() const {

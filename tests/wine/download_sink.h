@@ -40,6 +40,9 @@ class RecordingSink : public IDispatch {
 
   std::vector<DownloadEvent> events;
   std::function<void(const DownloadEvent&)> onEvent;
+  // The raise's own arguments while `onEvent` runs, and what Invoke answers.
+  DISPPARAMS* arguments = nullptr;
+  HRESULT answer = S_OK;
 
  private:
   ULONG references_ = 1;

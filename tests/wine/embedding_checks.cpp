@@ -9,11 +9,13 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "client_checks.h"
+#include "panel_windows.h"
 
 namespace hv::client {
 namespace {
@@ -62,6 +64,8 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
     ++activated;
+    if (activateFromActivate && activated == 1)
+      activateFromActivate->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &place);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override {
@@ -71,6 +75,8 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
                                              LPRECT position, LPRECT clip,
                                              LPOLEINPLACEFRAMEINFO) override {
+    if (deactivateFromContext)
+      deactivateFromContext->InPlaceDeactivate();
     *frame = nullptr;
     *doc = nullptr;
     *position = place;
@@ -93,6 +99,9 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   ULONG references = 1;
   int activated = 0, uiActivated = 0, uiDeactivated = 0, deactivated = 0;
   RECT place{10, 20, 371, 140};
+  // A careless container calls back into the control from inside its own answers.
+  IOleInPlaceObject* deactivateFromContext = nullptr;
+  IOleObject* activateFromActivate = nullptr;
 
  private:
   HWND window_;
@@ -238,6 +247,15 @@ void checkDrawing(Checks& checks, IUnknown* base, HWND control) {
                                                canvas.at(180, 92) != kBarFill);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
   }
+  // Bounds far beyond the device: the visible corner is drawn, promptly, and nothing fails.
+  for (const RECTL huge : {RECTL{0, 0, 20, 100000000}, RECTL{0, 0, 100000000, 100000000}}) {
+    checks.equal(
+        "the view draws at " + std::to_string(huge.right) + " x " + std::to_string(huge.bottom),
+        view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc, &huge, nullptr,
+                   nullptr, 0),
+        S_OK);
+  }
+  checks.equal("a huge panel's corner is its white surface", canvas.at(5, 5), 0xFFFFFFu);
   checks.equal("another aspect is refused",
                view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, canvas.dc, &bounds, nullptr,
                           nullptr, 0),
@@ -292,6 +310,48 @@ void checkActivation(Checks& checks, IUnknown* base, HWND container) {
   ole->Release();
 }
 
+// A container that calls back from inside its answers, or destroys its window while the control
+// is active: no crash, every reference it gave is given back, and the panel's windows survive.
+void checkReentrantContainer(Checks& checks, IUnknown* base) {
+  IOleObject* ole = as<IOleObject>(base, IID_IOleObject);
+  IOleInPlaceObject* inPlace = as<IOleInPlaceObject>(base, IID_IOleInPlaceObject);
+  const auto parked = parkingWindows();
+  if (!ole || !inPlace || parked.size() != 1)
+    return;
+  const std::size_t children = childWindows(parked[0]).size();
+  HWND container = CreateWindowExW(0, L"STATIC", L"HVDetector careless container",
+                                   WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 800,
+                                   300, nullptr, nullptr, nullptr, nullptr);
+  for (const int round : {0, 1, 2}) {
+    const char* labels[] = {"deactivating from inside GetWindowContext",
+                            "activating again from inside OnInPlaceActivate",
+                            "destroying its window while the control is active"};
+    const std::string label = std::string("a container ") + labels[round];
+    TestSite site(container);
+    if (round == 0)
+      site.deactivateFromContext = inPlace;
+    if (round == 1)
+      site.activateFromActivate = ole;
+    ole->SetClientSite(&site);
+    const HRESULT hr = ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, container, &site.place);
+    checks.check(label + ": activation " + (round == 0 ? "fails" : "succeeds"),
+                 round == 0 ? FAILED(hr) : SUCCEEDED(hr));
+    if (round == 2) {
+      DestroyWindow(container);
+      container = nullptr;
+      checks.equal(label + ": the panel's windows are parked again", childWindows(parked[0]).size(),
+                   children);
+    }
+    inPlace->InPlaceDeactivate();
+    ole->Close(OLECLOSE_NOSAVE);
+    ole->SetClientSite(nullptr);
+    checks.equal(label + ": the site's references are given back", site.references, ULONG{1});
+    checks.equal(label + ": the panel keeps its windows", childWindows(parked[0]).size(), children);
+  }
+  inPlace->Release();
+  ole->Release();
+}
+
 // The downloader takes part in activation without a window and never becomes UI-active.
 void checkInvisible(Checks& checks, IUnknown* downloader, HWND container) {
   IOleObject* ole = as<IOleObject>(downloader, IID_IOleObject);
@@ -321,7 +381,10 @@ void checkCarelessContainer(Checks& checks, IUnknown* base) {
   if (!ole || !inPlace || !view)
     return;
   SIZEL zero{0, 0};
+  SIZEL absurd{LONG_MAX, LONG_MAX};
   const RECTL bounds{0, 0, 10, 10};
+  const RECTL endless{0, 0, LONG_MAX, LONG_MAX};
+  const RECTL inverted{10, 10, 0, 0};
   const RECT place{0, 0, 10, 10};
   const HDC screen = GetDC(nullptr);
   const struct {
@@ -337,6 +400,15 @@ void checkCarelessContainer(Checks& checks, IUnknown* base) {
       {"no places", inPlace->SetObjectRects(nullptr, nullptr), true},
       {"no window to tell", inPlace->GetWindow(nullptr), true},
       {"an empty extent", ole->SetExtent(DVASPECT_CONTENT, &zero), true},
+      {"an absurd extent", ole->SetExtent(DVASPECT_CONTENT, &absurd), true},
+      {"drawing at an absurd size",
+       view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, screen, &endless, nullptr,
+                  nullptr, 0),
+       true},
+      {"drawing into inverted bounds",
+       view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, screen, &inverted, nullptr,
+                  nullptr, 0),
+       true},
       {"no extent", ole->GetExtent(DVASPECT_CONTENT, nullptr), true},
       {"no status", ole->GetMiscStatus(DVASPECT_CONTENT, nullptr), true},
       {"drawing into no device",
@@ -376,6 +448,7 @@ void checkEmbedding(Checks& checks) {
     checkStatusAndPersistence(checks, base, 0x20191, "Base");
     checkStatusAndPersistence(checks, downloader, 0x24591, "InetDownloader");
     checkActivation(checks, base, container);
+    checkReentrantContainer(checks, base);
     checkInvisible(checks, downloader, container);
   }
   if (base)

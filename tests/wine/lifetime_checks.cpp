@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <atomic>
+#include <cwchar>
 #include <string>
 
 #include "client_calls.h"
@@ -153,12 +154,81 @@ void checkTwoApartments(Checks& checks) {
   checks.equal("600 opens from two apartments: none fails", failures.load(), 0);
 }
 
+struct LoneUse {
+  const char* clsid;
+  DISPID member;
+};
+
+// The one thread of a process that uses the module: one control, one call, then the apartment
+// ends and the thread with it, while nothing else holds the module.
+DWORD WINAPI useOnceAndEnd(void* use) {
+  const auto& lone = *static_cast<const LoneUse*>(use);
+  DWORD outcome = 2;
+  if (SUCCEEDED(CoInitialize(nullptr))) {
+    if (IDispatch* control = createDispatch(lone.clsid)) {
+      Call call = invoke(control, lone.member, DISPATCH_PROPERTYGET, {});
+      outcome = call.hr == S_OK ? 0 : 2;
+      release(call);
+      control->Release();
+    }
+    CoUninitialize();
+  }
+  return outcome;
+}
+
+// Each class in a process of its own: a fault or a hang there must not take this one with it.
+void checkLoneThreadsEnd(Checks& checks) {
+  std::wstring client(MAX_PATH, L'\0');
+  client.resize(GetModuleFileNameW(nullptr, client.data(), MAX_PATH));
+  for (const wchar_t* name : {L"base", L"inet-downloader"}) {
+    std::wstring commandLine =
+        L"\"" + client + L"\" \"" + modulePathUnderTest() + L"\" lone-thread " + name;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const std::string label = "a lone thread that used " + std::string(name, name + wcslen(name));
+    if (!CreateProcessW(client.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+      checks.check(label + ": its process starts", false);
+      continue;
+    }
+    const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    if (!ended)
+      TerminateProcess(process.hProcess, 99);
+    DWORD status = 99;
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    checks.check(label + " ends without hanging its process", ended);
+    checks.equal(label + " ends, the module unloaded, and its process exits cleanly",
+                 static_cast<unsigned long>(status), 0ul);
+  }
+}
+
 }  // namespace
+
+int runLoneThread(const std::wstring& name) {
+  static const LoneUse base{kBaseClsid, 0x68030003};  // HasCvxMime
+  static const LoneUse downloader{kInetDownloaderClsid, kRemoteFileToDownload};
+  const LoneUse& use = name == L"base" ? base : downloader;
+  HANDLE thread = CreateThread(nullptr, 0, useOnceAndEnd, const_cast<LoneUse*>(&use), 0, nullptr);
+  if (thread == nullptr)
+    return 2;
+  const bool ended = WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0;
+  DWORD outcome = 1;
+  if (ended)
+    GetExitCodeThread(thread, &outcome);
+  CloseHandle(thread);
+  if (outcome == 0 && GetModuleHandleW(modulePathUnderTest().c_str()) != nullptr)
+    outcome = 3;  // still loaded: the case the check is about did not arise
+  return static_cast<int>(outcome);
+}
 
 void checkLifetimes(Checks& checks) {
   checkFactories(checks);
   checkFilesClose(checks);
   checkTwoApartments(checks);
+  checkLoneThreadsEnd(checks);
 }
 
 }  // namespace hv::client

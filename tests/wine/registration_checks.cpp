@@ -1,6 +1,7 @@
 // What registration wrote, that the module unloads when nothing holds it, and that
 // unregistration takes away exactly what registration wrote.
 #include <objbase.h>
+#include <olectl.h>
 
 #include "client_checks.h"
 #include "control/library_identity.h"
@@ -113,6 +114,51 @@ void checkAnotherCopyKeepsItsClass(Checks& checks, EntryPoint unregister,
                !keyExists(HKEY_CLASSES_ROOT, wide(entries.front().path)));
 }
 
+// The same file under the Unix root's drive (Z:), as Wine maps it; empty outside Wine.
+std::wstring otherNameOf(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(LPCWSTR);
+  const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+  char* name = unixName ? unixName(path.c_str()) : nullptr;
+  if (!name)
+    return {};
+  std::wstring other = L"Z:";
+  for (const char* c = name; *c != '\0'; ++c)
+    other += *c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*c));
+  HeapFree(GetProcessHeap(), 0, name);
+  return other;
+}
+
+// Every key that names this module's file names `server` instead.
+void nameServers(const std::vector<RegistrationKey>& entries, const std::wstring& modulePath,
+                 const std::wstring& server) {
+  for (const auto& entry : entries) {
+    for (const auto& value : entry.values) {
+      if (value.name.empty() && wide(value.data) == modulePath)
+        RegSetKeyValueW(rootKey(entry.root), wide(entry.path).c_str(), nullptr, REG_SZ,
+                        server.c_str(), static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+}
+
+// Unregistration compares files, not their names: the same file named otherwise is this copy;
+// when every class is another copy's, nothing is removed and the answer says so.
+void checkOtherNames(Checks& checks, EntryPoint unregister, EntryPoint reregister,
+                     const std::vector<RegistrationKey>& entries, const std::wstring& modulePath) {
+  const std::wstring other = otherNameOf(modulePath);
+  checks.check("the module has another name", !other.empty() && other != modulePath);
+  reregister();
+  nameServers(entries, modulePath, other);
+  checks.equal("unregistration through another name of the same file succeeds", unregister(), S_OK);
+  checkNothingLeft(checks, entries);
+  reregister();
+  nameServers(entries, modulePath, L"C:\\elsewhere\\CorvantisHalverineDetector.ocx");
+  checks.equal("unregistration of a copy that serves nothing says so", unregister(),
+               SELFREG_E_CLASS);
+  reregister();
+  unregister();
+}
+
 }  // namespace
 
 void checkRegistration(Checks& checks, const std::wstring& modulePath) {
@@ -138,6 +184,7 @@ void checkRegistration(Checks& checks, const std::wstring& modulePath) {
     checkRegistered(checks, entries, "after registering over another copy");
     checks.equal("unregistration succeeds again", unregister(), S_OK);
     checkNothingLeft(checks, entries);
+    checkOtherNames(checks, unregister, reregister, entries, modulePath);
   }
   FreeLibrary(module);
 }

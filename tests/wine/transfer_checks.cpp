@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -228,12 +229,87 @@ void checkEndingMidBody(Checks& checks) {
   }
 }
 
+// What a page's handler does inside the first Progress of a document: the engine keeps its own
+// counts and file whatever the handler writes, calls or answers, and a Download there takes the
+// worker over for a download of its own.
+struct HandlerCase {
+  const char* label;
+  std::function<HRESULT(IDispatch* downloader, DISPPARAMS& arguments)> act;
+  HRESULT answer = S_OK;   // what the handler answers each Progress
+  HRESULT refused = S_OK;  // what the handler's own call gets
+  const wchar_t* taken = L"report";
+  std::size_t size = 10000;
+};
+
+HRESULT callOn(IDispatch* downloader, DISPID member, std::vector<VARIANT> args = {}) {
+  Call call = invoke(downloader, member, DISPATCH_METHOD, std::move(args));
+  const HRESULT hr = call.hr;
+  release(call);
+  return hr;
+}
+
+void checkHandler(Checks& checks, const HandlerCase& c) {
+  const std::string label = std::string("a Progress handler that ") + c.label;
+  Download download(site(L"/dl/report.cvx"));
+  std::optional<HRESULT> refused;
+  download.sink.onEvent = [&](const DownloadEvent& event) {
+    download.sink.answer = event.id == kEventProgress ? c.answer : S_OK;
+    if (event.id == kEventProgress && !refused && download.sink.arguments)
+      refused = c.act(download.downloader, *download.sink.arguments);
+  };
+  checks.check(label + ": the download ends", download.finish());
+  checks.equal(label + ": its own call", refused.value_or(E_UNEXPECTED), c.refused);
+  checks.equal(label + ": DownloadComplete", download.sink.count(kEventDownloadComplete),
+               std::size_t{1});
+  checks.equal(label + ": no error", download.sink.count(kEventError), std::size_t{0});
+  const std::wstring name = download.localName();
+  checks.check(label + ": the file is the one downloaded last, stamped",
+               name.rfind(c.taken, 0) == 0 && name.size() > 20);
+  checks.check(label + ": it holds the whole body", tempFileBytes(name) == patternBytes(c.size));
+  DeleteFileW(tempPath(name).c_str());
+}
+
+HRESULT writeMinusFive(IDispatch*, DISPPARAMS& arguments) {
+  VARIANT& received = arguments.rgvarg[arguments.cArgs - 1];
+  if (V_VT(&received) != (VT_BYREF | VT_VARIANT))
+    return E_UNEXPECTED;
+  VariantClear(V_VARIANTREF(&received));
+  V_VT(V_VARIANTREF(&received)) = VT_I4;
+  V_I4(V_VARIANTREF(&received)) = -5;
+  return S_OK;
+}
+
+HRESULT downloadAgain(IDispatch* downloader, DISPPARAMS&) {
+  VARIANT source = textVariant(site(L"/dl/labelled.cvx").c_str());
+  VARIANT dest = textVariant(L"");
+  const HRESULT hr = callOn(downloader, kDownload, {dest, source});
+  VariantClear(&source);
+  VariantClear(&dest);
+  return hr;
+}
+
+void checkHandlers(Checks& checks) {
+  const auto nothing = [](IDispatch*, DISPPARAMS&) { return S_OK; };
+  const std::vector<HandlerCase> cases = {
+      {"writes -5 into BytesReceived", writeMinusFive},
+      {"answers E_FAIL", nothing, E_FAIL},
+      {"calls OpenFile", [](IDispatch* d, DISPPARAMS&) { return callOn(d, kOpenFile); }, S_OK,
+       DISP_E_EXCEPTION},
+      {"calls ReadBinaryData", [](IDispatch* d, DISPPARAMS&) { return callOn(d, kReadBinaryData); },
+       S_OK, DISP_E_EXCEPTION},
+      {"calls Download again", downloadAgain, S_OK, S_OK, L"labelled", 6000},
+  };
+  for (const auto& c : cases)
+    checkHandler(checks, c);
+}
+
 }  // namespace
 
 void checkTransfers(Checks& checks) {
   checkCases(checks);
   checkProgress(checks);
   checkEndingMidBody(checks);
+  checkHandlers(checks);
 }
 
 }  // namespace hv::client

@@ -1,11 +1,11 @@
 #include "platform/posix/connect_to_record.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <memory>
 #include <optional>
 #include <stdexcept>
+
+#include "platform/posix/libcurl.h"
 
 namespace hv {
 namespace {
@@ -23,19 +23,20 @@ struct HostAndPort {
 // The host as libcurl connects to it (an IPv6 address in brackets) and the port, the scheme's
 // own when the URL names none.
 std::optional<HostAndPort> hostAndPortOf(const std::string& url) {
-  const std::unique_ptr<CURLU, decltype(&curl_url_cleanup)> parsed(curl_url(), curl_url_cleanup);
-  if (!parsed ||
-      curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), kAsTheTransferParses) != CURLUE_OK)
+  const Libcurl& curl = libcurl();
+  const std::unique_ptr<CURLU, decltype(curl.url_cleanup)> parsed(curl.url(), curl.url_cleanup);
+  if (!parsed || libcurl().url_set(parsed.get(), CURLUPART_URL, url.c_str(),
+                                   kAsTheTransferParses) != CURLUE_OK)
     return std::nullopt;
   char* host = nullptr;
   char* port = nullptr;
   std::optional<HostAndPort> result;
-  if (curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
-      curl_url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+  if (libcurl().url_get(parsed.get(), CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+      libcurl().url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
     result = HostAndPort{host, static_cast<unsigned>(std::stoul(port))};
   }
-  curl_free(host);
-  curl_free(port);
+  libcurl().free(host);
+  libcurl().free(port);
   return result;
 }
 

@@ -1,7 +1,5 @@
 #include "platform/posix/curl_transfer.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <optional>
@@ -10,6 +8,7 @@
 #include <utility>
 
 #include "platform/body_buffer.h"
+#include "platform/posix/libcurl.h"
 #include "platform/response_headers.h"
 #include "platform/transfer_response.h"
 #include "platform/transfer_rules.h"
@@ -43,18 +42,14 @@ std::string_view withoutLineBreak(std::string_view line) {
   return line;
 }
 
-void initialiseCurlOnce() {
-  static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
-  if (result != CURLE_OK)
-    throw std::runtime_error("libcurl could not be initialised");
-}
-
 }  // namespace
 
 struct CurlTransferFactory::Multi {
   Multi(EventLoop& eventLoop, CurlTransferSettings transferSettings);
   ~Multi();
 
+  // The multi handle, made with the first request: a run that makes none never loads libcurl.
+  CURLM* open();
   void onSocket(curl_socket_t socket, unsigned ready);
   void onTimeout();
   void collectFinished();
@@ -87,6 +82,8 @@ class CurlTransfer : public TransferResponse {
   static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
 
+  // The easy handle, made for the first request: Base makes a transfer it never executes.
+  CURL* open();
   void start(const std::string& url);
   void stop();
   bool headerLine(std::string_view line);
@@ -105,7 +102,7 @@ class CurlTransfer : public TransferResponse {
   std::size_t buffered() const { return buffer_.size(); }
 
   CurlTransferFactory::Multi& multi_;
-  CURL* easy_;
+  CURL* easy_ = nullptr;
   StateHandler handler_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   // Notifications posted for an earlier request, or before a Cancel, are dropped on arrival.
@@ -133,15 +130,18 @@ class CurlTransfer : public TransferResponse {
 // --- the multi handle and the event loop ---------------------------------------------------
 
 CurlTransferFactory::Multi::Multi(EventLoop& eventLoop, CurlTransferSettings transferSettings)
-    : loop(eventLoop), settings(std::move(transferSettings)), connectToRecord(settings.connectTo) {
-  initialiseCurlOnce();
-  handle = curl_multi_init();
+    : loop(eventLoop), settings(std::move(transferSettings)), connectToRecord(settings.connectTo) {}
+
+CURLM* CurlTransferFactory::Multi::open() {
+  if (handle != nullptr)
+    return handle;
+  handle = libcurl().multi_init();
   if (handle == nullptr)
     throw std::runtime_error("libcurl could not create a multi handle");
   for (const auto& entry : settings.connectTo)
-    connectTo = curl_slist_append(connectTo, entry.c_str());
-  curl_multi_setopt(handle, CURLMOPT_SOCKETDATA, this);
-  curl_multi_setopt(
+    connectTo = libcurl().slist_append(connectTo, entry.c_str());
+  libcurl().multi_setopt(handle, CURLMOPT_SOCKETDATA, this);
+  libcurl().multi_setopt(
       handle, CURLMOPT_SOCKETFUNCTION,
       +[](CURL*, curl_socket_t socket, int what, void* self, void*) -> int {
         auto* multi = static_cast<Multi*>(self);
@@ -155,8 +155,8 @@ CurlTransferFactory::Multi::Multi(EventLoop& eventLoop, CurlTransferSettings tra
                           [multi, socket](unsigned ready) { multi->onSocket(socket, ready); });
         return 0;
       });
-  curl_multi_setopt(handle, CURLMOPT_TIMERDATA, this);
-  curl_multi_setopt(
+  libcurl().multi_setopt(handle, CURLMOPT_TIMERDATA, this);
+  libcurl().multi_setopt(
       handle, CURLMOPT_TIMERFUNCTION, +[](CURLM*, long timeoutMillis, void* self) -> int {
         auto* multi = static_cast<Multi*>(self);
         if (multi->timer)
@@ -170,38 +170,41 @@ CurlTransferFactory::Multi::Multi(EventLoop& eventLoop, CurlTransferSettings tra
         }
         return 0;
       });
+  return handle;
 }
 
 CurlTransferFactory::Multi::~Multi() {
   if (timer)
     loop.cancelTimer(*timer);
-  curl_multi_cleanup(handle);
-  curl_slist_free_all(connectTo);
+  if (handle == nullptr)
+    return;
+  libcurl().multi_cleanup(handle);
+  libcurl().slist_free_all(connectTo);
 }
 
 void CurlTransferFactory::Multi::onSocket(curl_socket_t socket, unsigned ready) {
   const int flags = ((ready & EventLoop::kReadable) ? CURL_CSELECT_IN : 0) |
                     ((ready & EventLoop::kWritable) ? CURL_CSELECT_OUT : 0);
   int running = 0;
-  curl_multi_socket_action(handle, socket, flags, &running);
+  libcurl().multi_socket_action(handle, socket, flags, &running);
   collectFinished();
 }
 
 void CurlTransferFactory::Multi::onTimeout() {
   int running = 0;
-  curl_multi_socket_action(handle, CURL_SOCKET_TIMEOUT, 0, &running);
+  libcurl().multi_socket_action(handle, CURL_SOCKET_TIMEOUT, 0, &running);
   collectFinished();
 }
 
 void CurlTransferFactory::Multi::collectFinished() {
   int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(handle, &left)) {
+  while (CURLMsg* message = libcurl().multi_info_read(handle, &left)) {
     if (message->msg != CURLMSG_DONE)
       continue;
     CURL* easy = message->easy_handle;
     const CURLcode result = message->data.result;
     char* owner = nullptr;
-    curl_easy_getinfo(easy, CURLINFO_PRIVATE, &owner);
+    libcurl().easy_getinfo(easy, CURLINFO_PRIVATE, &owner);
     reinterpret_cast<CurlTransfer*>(owner)->finished(result);
   }
 }
@@ -221,34 +224,41 @@ const ConnectToRecord& CurlTransferFactory::connectToRecord() const {
 
 // --- one transfer ---------------------------------------------------------------------------
 
-CurlTransfer::CurlTransfer(CurlTransferFactory::Multi& multi)
-    : multi_(multi), easy_(curl_easy_init()) {
+CurlTransfer::CurlTransfer(CurlTransferFactory::Multi& multi) : multi_(multi) {}
+
+CURL* CurlTransfer::open() {
+  if (easy_ != nullptr)
+    return easy_;
+  multi_.open();
+  easy_ = libcurl().easy_init();
   if (easy_ == nullptr)
     throw std::runtime_error("libcurl could not create a transfer");
-  curl_easy_setopt(easy_, CURLOPT_PRIVATE, reinterpret_cast<char*>(this));
-  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
-  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
-  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(easy_, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
-  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
-  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+  libcurl().easy_setopt(easy_, CURLOPT_PRIVATE, reinterpret_cast<char*>(this));
+  libcurl().easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  libcurl().easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+  libcurl().easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https,ftp");
+  libcurl().easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 0L);
+  libcurl().easy_setopt(easy_, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_1);
+  libcurl().easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, 1L);
+  libcurl().easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, 2L);
+  libcurl().easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBuffer);
   // The file is the bytes as served. Decoding would also let a small body expand without bound
   // inside libcurl while the reader is behind.
-  curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
-  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
-  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+  libcurl().easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+  libcurl().easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlTransfer::onHeader);
+  libcurl().easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  libcurl().easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlTransfer::onBody);
+  libcurl().easy_setopt(easy_, CURLOPT_WRITEDATA, this);
   if (multi_.connectTo != nullptr)
-    curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, multi_.connectTo);
+    libcurl().easy_setopt(easy_, CURLOPT_CONNECT_TO, multi_.connectTo);
+  return easy_;
 }
 
 CurlTransfer::~CurlTransfer() {
   *alive_ = false;
   stop();
-  curl_easy_cleanup(easy_);
+  if (easy_ != nullptr)
+    libcurl().easy_cleanup(easy_);
 }
 
 void CurlTransfer::Execute(TextView url) {
@@ -298,15 +308,21 @@ void CurlTransfer::start(const std::string& url) {
   redirecting_ = false;
   bodyEnded_ = false;
   bodyFailed_ = false;
-  curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
+  try {
+    open();
+  } catch (const std::runtime_error& e) {
+    fail(CURLE_FAILED_INIT, e.what());
+    return;
+  }
+  libcurl().easy_setopt(easy_, CURLOPT_URL, url.c_str());
   // Once any mapping is given, a request it does not cover must not fall back to a name lookup.
   if (const auto unmapped = multi_.connectToRecord.noteRequest(url)) {
     fail(CURLE_COULDNT_RESOLVE_HOST,
          serverText(*unmapped) + " matches no connect-to entry: nothing was looked up or sent");
     return;
   }
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
-  if (curl_multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
+  libcurl().easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
+  if (libcurl().multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
     fail(CURLE_FAILED_INIT, "the request could not be started");
     return;
   }
@@ -317,7 +333,7 @@ void CurlTransfer::start(const std::string& url) {
 
 void CurlTransfer::stop() {
   if (inMulti_)
-    curl_multi_remove_handle(multi_.handle, easy_);
+    libcurl().multi_remove_handle(multi_.handle, easy_);
   inMulti_ = false;
   if (paceTimer_)
     multi_.loop.cancelTimer(*paceTimer_);
@@ -401,13 +417,13 @@ void CurlTransfer::endBody(CURLcode result, const std::string& reason) {
 }
 
 std::string CurlTransfer::reasonFor(CURLcode result) const {
-  return errorText_[0] != '\0' ? errorText_ : curl_easy_strerror(result);
+  return errorText_[0] != '\0' ? errorText_ : libcurl().easy_strerror(result);
 }
 
 void CurlTransfer::followRedirect() {
   const auto code = static_cast<std::int32_t>(status_);
   char* location = nullptr;
-  curl_easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &location);
+  libcurl().easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &location);
   if (location == nullptr) {
     fail(code, statusRefusal(status_, reason_).value_or(""));
     return;
@@ -497,10 +513,10 @@ void CurlTransfer::respond() {
   phase_ = Phase::Responded;
   if (!httpResponse_) {
     long code = 0;
-    curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
+    libcurl().easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
     status_ = code;
     curl_off_t length = -1;
-    curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    libcurl().easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     if (length >= 0)
       headers_.addLine("Content-Length: " + std::to_string(length));
   }
@@ -528,7 +544,7 @@ void CurlTransfer::resumeWhenRoom() {
   if (paused_ && inMulti_ && buffered() < kBufferCapacity / 2) {
     paused_ = false;
     startPacePeriod();
-    curl_easy_pause(easy_, CURLPAUSE_CONT);
+    libcurl().easy_pause(easy_, CURLPAUSE_CONT);
   }
 }
 

@@ -1,12 +1,18 @@
 #include "platform/posix/curl_version.h"
 
-#include <curl/curl.h>
+#include <stdexcept>
+
+#include "platform/posix/libcurl.h"
 
 namespace hv {
 
 std::string curlVersion() {
-  const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-  return info != nullptr && info->version != nullptr ? info->version : "unknown";
+  try {
+    const curl_version_info_data* info = libcurl().version_info(CURLVERSION_NOW);
+    return info != nullptr && info->version != nullptr ? info->version : "unknown";
+  } catch (const std::runtime_error& e) {
+    return std::string("unavailable (") + e.what() + ")";
+  }
 }
 
 }  // namespace hv

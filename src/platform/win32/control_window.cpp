@@ -75,15 +75,22 @@ ControlWindow::ControlWindow(HWND parent, const RECT& position, const UserContro
 ControlWindow::~ControlWindow() {
   if (window_ == nullptr)
     return;
+  parkChildren();
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DestroyWindow(window_);
+  releaseClass();
+}
+
+// Back to the parking window: when this window goes, and before that when a container destroys
+// its own window with this one in it, which would take the children with it.
+void ControlWindow::parkChildren() {
   for (const auto& child : moved_) {
     if (IsWindow(child.window)) {
       SetParent(child.window, parking_);
       ShowWindow(child.window, child.wasVisible ? SW_SHOWNA : SW_HIDE);
     }
   }
-  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-  DestroyWindow(window_);
-  releaseClass();
+  moved_.clear();
 }
 
 void ControlWindow::place(const RECT& position, const RECT& clip) {
@@ -156,6 +163,8 @@ LRESULT CALLBACK ControlWindow::procedure(HWND window, UINT message, WPARAM wPar
       self->paint();
       return 0;
     }
+    if (self != nullptr && message == WM_DESTROY)
+      self->parkChildren();
     if (message == WM_ERASEBKGND)
       return 1;  // the paint covers every pixel
   } catch (...) {

@@ -33,6 +33,7 @@ class ControlWindow {
                                     LPARAM lParam) noexcept;
   void paint();
   void placeChildren();
+  void parkChildren();
 
   const UserControlLayout& layout_;
   HWND parking_;

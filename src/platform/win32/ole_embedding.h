@@ -3,6 +3,7 @@
 #include <ocidl.h>
 #include <ole2.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "control/class_info.h"
@@ -136,7 +137,13 @@ class OleEmbedding : public IOleObject,
 
  private:
   HRESULT activateInPlace(IOleClientSite* activeSite, bool uiActivate);
+  HRESULT beginInPlace(IOleClientSite* site);
   HRESULT uiActivate();
+  // Whether the activation numbered `activation` is still the one under way: a container may
+  // deactivate or activate again from inside any of its answers.
+  bool stillActive(std::uint32_t activation) const {
+    return inPlaceSite_ && activation_ == activation;
+  }
   HRESULT showWindow(HWND parent, const RECT& position, const RECT& clip);
   void viewChanged();
 
@@ -157,6 +164,7 @@ class OleEmbedding : public IOleObject,
   IOleInPlaceUIWindow* document_ = nullptr;
   std::unique_ptr<ControlWindow> window_;
   bool uiActive_ = false;
+  std::uint32_t activation_ = 0;  // counts activations and deactivations
 };
 
 }  // namespace hv

@@ -7,6 +7,7 @@
 #include "control/library_classes.h"
 #include "platform/win32/com_errors.h"
 #include "platform/win32/ole_embedding.h"
+#include "platform/win32/panel_painter.h"
 #include "platform/win32/type_library.h"
 
 namespace hv {
@@ -131,7 +132,7 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::SetExtent(DWORD aspect, SIZEL* size) {
     return E_POINTER;
   if (aspect != DVASPECT_CONTENT)
     return DV_E_DVASPECT;
-  if (size->cx <= 0 || size->cy <= 0)
+  if (size->cx <= 0 || size->cy <= 0 || size->cx > kLargestExtent || size->cy > kLargestExtent)
     return E_INVALIDARG;
   extent_ = *size;
   return S_OK;

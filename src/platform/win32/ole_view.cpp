@@ -22,6 +22,8 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::Draw(DWORD aspect, LONG, void*, DVTARGET
   } else {
     return E_INVALIDARG;
   }
+  if (!drawableBounds(area))
+    return E_INVALIDARG;
   if (!info_.visibleAtRunTime)
     return S_OK;
   return guarded([&] {

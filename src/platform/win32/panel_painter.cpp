@@ -22,16 +22,31 @@ constexpr COLORREF kBarEdge = RGB(0x9A, 0xA5, 0xAE);
 constexpr COLORREF kBarFill = RGB(0x0F, 0x7A, 0x84);
 constexpr COLORREF kDefaultTextColor = RGB(0, 0, 0);
 
-// Design twips to the device units of `bounds`.
+// What of the device can show at once: the clip box, else the device itself. Nothing drawn is
+// worth making larger than that.
+RECT drawableArea(HDC dc) {
+  RECT clip{};
+  if (GetClipBox(dc, &clip) != ERROR && !IsRectEmpty(&clip))
+    return clip;
+  return {0, 0, std::max(1, GetDeviceCaps(dc, HORZRES)), std::max(1, GetDeviceCaps(dc, VERTRES))};
+}
+
+// Design twips to the device units of `bounds`. Positions keep the true scale, however large,
+// and the device clips them; sizes of what is made to draw with (fonts, pens, corners) stop at
+// the drawable area, so that a huge scale never asks the system for a huge object.
 struct Scale {
   const RECT& bounds;
   double x;
   double y;
+  RECT drawable;
+  int largest;
 
-  Scale(const RECT& into, const UserControlLayout& layout)
+  Scale(HDC dc, const RECT& into, const UserControlLayout& layout)
       : bounds(into),
         x(static_cast<double>(into.right - into.left) / std::max(layout.designWidth, 1)),
-        y(static_cast<double>(into.bottom - into.top) / std::max(layout.designHeight, 1)) {}
+        y(static_cast<double>(into.bottom - into.top) / std::max(layout.designHeight, 1)),
+        drawable(drawableArea(dc)),
+        largest(std::max<int>(drawable.right - drawable.left, drawable.bottom - drawable.top)) {}
 
   RECT of(const TwipsRect& r) const {
     return {bounds.left + static_cast<LONG>(std::lround(r.left * x)),
@@ -40,7 +55,8 @@ struct Scale {
             bounds.top + static_cast<LONG>(std::lround(r.bottom() * y))};
   }
   int pixelsOf(double designPixels) const {
-    return static_cast<int>(std::lround(designPixels * kTwipsPerPixel * y));
+    return static_cast<int>(
+        std::min<double>(std::lround(designPixels * kTwipsPerPixel * y), largest));
   }
 };
 
@@ -131,6 +147,31 @@ void label(HDC dc, const Scale& scale, const UserControlLayout& layout, const La
             DT_LEFT | DT_TOP | DT_NOPREFIX | DT_SINGLELINE);
 }
 
+// Only the part of the picture `whole` that lies in `area` and on the device is rendered, from
+// the matching part of the source (HIMETRIC, bottom up): a picture scaled far beyond the device
+// costs no more than one that fits.
+void renderVisiblePart(HDC dc, IPicture& picture, const RECT& whole, const RECT& area,
+                       const RECT& drawable, SIZE himetric) {
+  RECT shown;
+  RECT visible;
+  if (IsRectEmpty(&whole) || !IntersectRect(&shown, &whole, &area) ||
+      !IntersectRect(&visible, &shown, &drawable))
+    return;
+  const double perX = static_cast<double>(himetric.cx) / (whole.right - whole.left);
+  const double perY = static_cast<double>(himetric.cy) / (whole.bottom - whole.top);
+  const auto fromX = [&](LONG x) {
+    return static_cast<LONG>(std::lround((x - whole.left) * perX));
+  };
+  const auto fromY = [&](LONG y) { return static_cast<LONG>(std::lround((y - whole.top) * perY)); };
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  picture.Render(dc, visible.left, visible.top, visible.right - visible.left,
+                 visible.bottom - visible.top, fromX(visible.left),
+                 himetric.cy - fromY(visible.top), fromX(visible.right) - fromX(visible.left),
+                 fromY(visible.top) - fromY(visible.bottom), nullptr);
+  RestoreDC(dc, saved);
+}
+
 // The picture at its own size from the image's top left corner, its transparent colour left
 // unpainted; an image whose picture the system cannot read shows nothing.
 void image(HDC dc, const Scale& scale, const LayoutChild& child) {
@@ -158,13 +199,10 @@ void image(HDC dc, const Scale& scale, const LayoutChild& child) {
   const int pixelWidth = gif.size() >= 10 ? gif[6] | gif[7] << 8 : 0;
   const int pixelHeight = gif.size() >= 10 ? gif[8] | gif[9] << 8 : 0;
   const RECT area = scale.of(child.rect);
-  const int saved = SaveDC(dc);
-  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
-  picture->Render(dc, area.left, area.top,
-                  static_cast<LONG>(std::lround(pixelWidth * scale.x * 15)),
-                  static_cast<LONG>(std::lround(pixelHeight * scale.y * 15)), 0, height, width,
-                  -height, nullptr);
-  RestoreDC(dc, saved);
+  const RECT whole{area.left, area.top,
+                   area.left + static_cast<LONG>(std::lround(pixelWidth * scale.x * 15)),
+                   area.top + static_cast<LONG>(std::lround(pixelHeight * scale.y * 15))};
+  renderVisiblePart(dc, *picture, whole, area, scale.drawable, {width, height});
   picture->Release();
 }
 
@@ -207,8 +245,16 @@ void progressBar(HDC dc, const Scale& scale, const LayoutChild& child, HWND wind
 
 }  // namespace
 
+bool drawableBounds(const RECT& bounds) {
+  const auto within = [](LONG value) {
+    return value >= -kLargestExtent && value <= kLargestExtent;
+  };
+  return within(bounds.left) && within(bounds.top) && within(bounds.right) &&
+         within(bounds.bottom) && bounds.right >= bounds.left && bounds.bottom >= bounds.top;
+}
+
 void paintPanel(HDC dc, const RECT& bounds, const PanelPaint& paint) {
-  const Scale scale(bounds, paint.layout);
+  const Scale scale(dc, bounds, paint.layout);
   fill(dc, bounds, paint.layout.backColor);
   for (auto child = paint.layout.children.rbegin(); child != paint.layout.children.rend();
        ++child) {

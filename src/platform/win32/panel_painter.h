@@ -21,4 +21,11 @@ struct PanelPaint {
 
 void paintPanel(HDC dc, const RECT& bounds, const PanelPaint& paint);
 
+// The largest coordinate the system draws at. Bounds or extents beyond it are refused rather
+// than drawn: no page shows a control that large, and the arithmetic of a larger one overflows.
+inline constexpr LONG kLargestExtent = (1 << 27) - 1;
+
+// Bounds with no size below zero and no corner beyond the largest coordinate.
+bool drawableBounds(const RECT& bounds);
+
 }  // namespace hv

@@ -1,5 +1,8 @@
 #include "platform/win32/registry_writer.h"
 
+#include <olectl.h>
+
+#include <optional>
 #include <span>
 #include <string>
 
@@ -91,6 +94,36 @@ std::wstring defaultValue(HKEY root, const std::wstring& path) {
   return buffer;
 }
 
+struct FileIdentity {
+  DWORD volume;
+  DWORD indexHigh;
+  DWORD indexLow;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::wstring& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL known = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!known)
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// One file may have many names (another drive mapped onto the same folder, a short name, a
+// link): names that differ are compared by the files they open.
+bool sameFile(const std::wstring& first, const std::wstring& second) {
+  if (_wcsicmp(first.c_str(), second.c_str()) == 0)
+    return true;
+  const auto identity = identityOf(first);
+  return identity && identity == identityOf(second);
+}
+
 // A group belongs to another copy of the module when the key that names its server (the class's
 // InprocServer32, the type library's platform key) now names another file: that copy was
 // registered after this one and its registration stays.
@@ -100,7 +133,7 @@ bool servedByAnotherCopy(std::span<const RegistrationKey> group, const std::wstr
       if (!value.name.empty() || wide(value.data) != module)
         continue;
       const std::wstring current = defaultValue(rootKey(entry.root), wide(entry.path));
-      return !current.empty() && _wcsicmp(current.c_str(), module.c_str()) != 0;
+      return !current.empty() && !sameFile(current, module);
     }
   }
   return false;
@@ -120,17 +153,21 @@ HRESULT writeRegistration(const std::vector<RegistrationKey>& keys) {
 HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
                            const std::wstring& modulePath) {
   const std::span<const RegistrationKey> all(keys);
+  bool removedAny = false;
   std::size_t begin = 0;
   while (begin < all.size()) {
     std::size_t end = begin + 1;
     while (end < all.size() && !startsClass(all[end]))
       ++end;
     const auto group = all.subspan(begin, end - begin);
-    if (!servedByAnotherCopy(group, modulePath))
+    if (!servedByAnotherCopy(group, modulePath)) {
       removeKeys(group);
+      removedAny = true;
+    }
     begin = end;
   }
-  return S_OK;
+  // Every class and the type library belong to another copy: nothing of this one was registered.
+  return removedAny ? S_OK : SELFREG_E_CLASS;
 }
 
 }  // namespace hv

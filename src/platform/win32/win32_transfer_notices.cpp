@@ -10,11 +10,17 @@ namespace {
 
 constexpr const wchar_t* kWindowClass = L"HVDetectorTransferNotices";
 
+// A plain pointer: a thread-local object with a destructor would have the runtime pin the module
+// and let it go again from the module's own code as the thread ends, after which that code may
+// be gone. The notices go with their last receiver instead.
+thread_local TransferNotices* threadNotices = nullptr;
+
 }  // namespace
 
 TransferNotices& TransferNotices::ofThisThread() {
-  thread_local TransferNotices notices;
-  return notices;
+  if (threadNotices == nullptr)
+    threadNotices = new TransferNotices;
+  return *threadNotices;
 }
 
 WPARAM TransferNotices::add(NoticeReceiver& receiver) {
@@ -29,8 +35,12 @@ WPARAM TransferNotices::add(NoticeReceiver& receiver) {
 void TransferNotices::remove(WPARAM key) {
   stopTimer(key);
   receivers_.erase(key);
-  if (receivers_.empty())
-    destroyWindow();
+  if (!receivers_.empty())
+    return;
+  destroyWindow();
+  if (threadNotices == this)
+    threadNotices = nullptr;
+  delete this;
 }
 
 void TransferNotices::startTimer(WPARAM key, std::uint32_t milliseconds) {

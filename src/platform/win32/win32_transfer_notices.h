@@ -23,10 +23,13 @@ class NoticeReceiver {
 // that arrives for a receiver that is gone finds nobody.
 class TransferNotices {
  public:
+  // Made for the thread's first receiver and gone with its last: a thread that ends with none
+  // leaves nothing for the thread's exit to destroy.
   static TransferNotices& ofThisThread();
 
   // The key `receiver` is reached by; the window exists from here on.
   WPARAM add(NoticeReceiver& receiver);
+  // Removing the last key destroys these notices.
   void remove(WPARAM key);
 
   // Where a worker posts: PostMessageW(window, kNoticeMessage, key, value).

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hv {
+
+// A browser's native-messaging host manifest: where it goes and what it says.
+struct HostManifest {
+  std::string browser;
+  std::filesystem::path file;
+  std::string text;
+};
+
+// Where each browser looks for a user's manifests, from the user's home and configuration
+// folder ($XDG_CONFIG_HOME, else ~/.config).
+struct UserFolders {
+  std::filesystem::path home;
+  std::filesystem::path config;
+};
+
+// The manifests that name the messaging host at `host` for our extension: Chromium's, Google
+// Chrome's and Firefox's in the user's folders, or only Chromium's inside the user-data folder
+// `profile` when one is given (a throwaway profile).
+std::vector<HostManifest> hostManifests(const std::filesystem::path& host,
+                                        const UserFolders& folders,
+                                        const std::optional<std::filesystem::path>& profile);
+
+// The manifest text for Chromium and Chrome, or for Firefox.
+std::string chromiumManifest(const std::filesystem::path& host);
+std::string firefoxManifest(const std::filesystem::path& host);
+
+}  // namespace hv

@@ -1,0 +1,322 @@
+// The messaging host as a browser runs it: started with the caller's arguments, frames through
+// pipes, one table of exchanges. Each case sends its messages in turn and reads the answers,
+// panel events aside; an expected answer matches when it holds every field the case names.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "messaging/frame_reader.h"
+#include "support/host_run.h"
+#include "support/loopback_http_server.h"
+#include "support/messaging_host_process.h"
+#include "support/site_host.h"
+#include "support/temp_dir.h"
+
+namespace hv::testing {
+namespace {
+
+using nlohmann::json;
+
+const std::string kChromium = "chrome-extension://egafbdheimjkckgieoggiofnmblcbfdm/";
+const json kOpen = {{"type", "open"}, {"origin", "https://www.corvantis.example"}};
+
+std::string framed(const json& message) {
+  return encodeFrame(message.dump());
+}
+std::string lengthOnly(std::uint32_t length) {
+  return std::string(reinterpret_cast<const char*>(&length), sizeof length);
+}
+
+bool holds(const json& actual, const json& expected) {
+  if (!expected.is_object())
+    return actual == expected;
+  if (!actual.is_object())
+    return false;
+  for (const auto& [key, value] : expected.items()) {
+    if (!actual.contains(key) || !holds(actual[key], value))
+      return false;
+  }
+  return true;
+}
+
+json error(json id, int number) {
+  return {{"type", "error"}, {"id", id}, {"number", number}};
+}
+json result(json id, json value) {
+  return {{"type", "result"}, {"id", id}, {"value", value}};
+}
+const json kOpened = {{"type", "opened"}};
+const json kRefused = {{"type", "refused"}};
+
+struct Step {
+  std::string bytes;          // what goes to the host
+  std::vector<json> answers;  // what must come back, in order
+};
+
+struct MessagingCase {
+  const char* name;
+  std::vector<std::string> args;
+  bool registered;  // whether the store has the library registered
+  std::vector<Step> steps;
+  int exitStatus;  // once input is closed, or after a refusal
+};
+
+std::string call(int id, const std::string& member, json args) {
+  return framed({{"type", "call"}, {"id", id}, {"name", member}, {"args", args}});
+}
+std::string get(json id, const std::string& property) {
+  return framed({{"type", "get"}, {"id", id}, {"name", property}});
+}
+std::string openFrom(const std::string& origin) {
+  return framed({{"type", "open"}, {"origin", origin}});
+}
+
+std::vector<MessagingCase> cases() {
+  const std::string open = framed(kOpen);
+  std::vector<MessagingCase> table = {
+      {"AnotherExtensionIsRefused",
+       {"chrome-extension://abcdefghijklmnopabcdefghijklmnop/"},
+       true,
+       {{open, {kRefused}}},
+       1},
+      {"NoCallerIsRefused", {}, true, {{open, {kRefused}}}, 1},
+      {"FirefoxAddOnIsServed",
+       {"/usr/lib/mozilla/native-messaging-hosts/com.corvantis.hvdetector.json",
+        "hvdetector@corvantis.example"},
+       true,
+       {{open, {kOpened}}},
+       0},
+      {"DetectionPropertiesAnswer",
+       {kChromium},
+       true,
+       {{open, {kOpened}},
+        {get(1, "HasCvxMime") + get(2, "HasCvtMime") + get("p", "HasParticipantHalverine") +
+             get(4, "hassupervisorhv") + get(5, "HasIEAutoOpen"),
+         {result(1, true), result(2, true), result("p", true), result(4, false),
+          result(5, false)}}},
+       0},
+      {"UnregisteredBaseIsRefused", {kChromium}, false, {{open, {kRefused}}}, 1},
+      {"RequestBeforeOpenIsAnError",
+       {kChromium},
+       true,
+       {{get(1, "HasCvxMime"), {error(1, 5)}}, {open, {kOpened}}},
+       0},
+      {"MemberErrorsAreTheControls",
+       {kChromium},
+       true,
+       {{open, {kOpened}},
+        {call(1, "LAUNCH", json::array({""})), {result(1, nullptr)}},
+        {call(2, "getRemoteFile", json::array({"http"})),
+         {{{"type", "error"}, {"id", 2}, {"number", -200001}, {"description", "Malformed URL"}}}},
+        {call(3, "LAUNCH", json::array({"http://evil.example/a.cvx"})),
+         {{{"type", "event"},
+           {"name", "box"},
+           {"detail",
+            {{"title", "Corvantis Halverine Detector"},
+             {"text", "Invalid domain must be a URL for corvantis.example"}}}},
+          result(3, nullptr)}}},
+       0},
+      {"RefusedCallsSayWhy",
+       {kChromium},
+       true,
+       {{open, {kOpened}},
+        {get(1, "NoSuchMember"), {error(1, 438)}},
+        {get(2, "DownloadLocation"), {error(2, 438)}},
+        {call(3, "LAUNCH", json::array()), {error(3, 450)}},
+        {call(4, "getRemoteFile", json::array({json::object()})), {error(4, 13)}},
+        {framed({{"type", "put"}, {"id", 5}, {"name", "DownloadLocation"}}), {error(5, 5)}},
+        {call(6, std::string(1000000, 'x'), json::array()), {error(6, 438)}},
+        {call(7, "getRemoteFile", json::array({std::string(900000, 'y')})), {error(7, 6)}}},
+       0},
+      {"BrokenMessagesAreAnsweredAndTheConnectionGoesOn",
+       {kChromium},
+       true,
+       {{open, {kOpened}},
+        {encodeFrame("{not json"), {error(nullptr, 5)}},
+        {encodeFrame("\xff\xfe\"x\""), {error(nullptr, 5)}},
+        {encodeFrame("[1,2]"), {error(nullptr, 5)}},
+        {framed({{"type", "frobnicate"}, {"id", 1}}), {error(1, 5)}},
+        {framed({{"type", "get"}, {"id", json::object()}, {"name", "HasCvxMime"}}),
+         {error(nullptr, 5)}},
+        {framed({{"id", 2}}), {error(2, 5)}},
+        {open, {error(nullptr, 5)}},
+        {framed({{"type", "listen"}, {"name", "NoSuchEvent"}}), {error(nullptr, 5)}},
+        {get(3, "HasCvxMime"), {result(3, true)}}},
+       0},
+      {"AnOverlongFrameEndsTheConnection",
+       {kChromium},
+       true,
+       {{open, {kOpened}},
+        {lengthOnly(FrameReader::kDefaultLimit + 1) + "{}", {error(nullptr, 5)}}},
+       0},
+      {"InputEndingInsideAFrameIsAnswered",
+       {kChromium},
+       true,
+       {{open, {kOpened}}, {lengthOnly(100) + "{\"type\"", {}}},
+       0},
+  };
+  for (const char* origin :
+       {"https://www.corvantis.example.evil.test", "https://corvantis.example@evil.test",
+        "https://evilcorvantis.example", "https://www.corvantis.example/page", "file://",
+        "data:text/html,x", "ftp://www.corvantis.example", "https://www.corvantis.example:99999",
+        "https://WWW.CORVANTIS.EXAMPLE", "null", ""}) {
+    table.push_back(
+        {"PageOutsideTheDomainIsRefused", {kChromium}, true, {{openFrom(origin), {kRefused}}}, 1});
+  }
+  return table;
+}
+
+void PrintTo(const MessagingCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class MessagingHost : public ::testing::TestWithParam<MessagingCase> {};
+
+TEST_P(MessagingHost, AnswersAsTheControlWould) {
+  const MessagingCase& c = GetParam();
+  TempDir store;
+  std::filesystem::copy_file(HVDETECTOR_SOURCE_DIR "/examples/registry/halverine.reg",
+                             store / "halverine.reg");
+  if (c.registered) {
+    ASSERT_EQ(runHostWith({"--registry", store.path().string(), "register"}).status, 0);
+  }
+  TempDir downloads;
+  MessagingHostProcess host(c.args, {"HVDETECTOR_REGISTRY=" + store.path().string(),
+                                     "TMPDIR=" + downloads.path().string(),
+                                     "HVDETECTOR_CONNECT_TO=www.corvantis.example:80:127.0.0.1:9"});
+  for (const auto& step : c.steps) {
+    host.sendBytes(step.bytes);
+    for (const auto& expected : step.answers) {
+      const auto answer = host.receive();
+      ASSERT_TRUE(answer) << "no answer; expected " << expected.dump();
+      EXPECT_TRUE(holds(*answer, expected))
+          << "got " << answer->dump().substr(0, 300) << "\nexpected " << expected.dump();
+    }
+  }
+  host.closeInput();
+  // Whatever came after the last expected answer is an error about the input's end, or nothing.
+  while (const auto more = host.receive())
+    EXPECT_TRUE(holds(*more, error(nullptr, 5))) << more->dump().substr(0, 300);
+  EXPECT_EQ(host.exitStatus(), c.exitStatus);
+}
+
+TEST(MessagingHostPanel, IsSentOnceOpenedWithEveryChildAndThePictureOnce) {
+  TempDir store;
+  ASSERT_EQ(runHostWith({"--registry", store.path().string(), "register"}).status, 0);
+  MessagingHostProcess host({kChromium}, {"HVDETECTOR_REGISTRY=" + store.path().string()});
+  host.send(kOpen);
+  ASSERT_TRUE(holds(host.receive(true).value_or(nullptr), kOpened));
+  const auto panel = host.receive(true).value_or(nullptr);
+  ASSERT_TRUE(holds(panel, {{"type", "event"}, {"name", "panel"}}));
+  const auto& detail = panel["detail"];
+  EXPECT_EQ(detail["caption"], "Download Progress");
+  EXPECT_EQ(detail["value"], 0);
+  std::vector<std::string> names;
+  for (const auto& child : detail["children"]) {
+    names.push_back(child["name"]);
+    if (child["kind"] == "image") {
+      EXPECT_TRUE(child["picture"].get<std::string>().starts_with("data:image/gif;base64,R0lG"));
+    }
+  }
+  EXPECT_EQ(names.size(), 5u);
+  host.sendBytes(framed({{"type", "put"},
+                         {"id", 1},
+                         {"name", "DownloadLocation"},
+                         {"value", "http://www.corvantis.example/x.exe"}}));
+  EXPECT_TRUE(holds(host.receive().value_or(nullptr), result(1, nullptr)));
+  host.closeInput();
+  EXPECT_EQ(host.exitStatus(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MessagingHost, ::testing::ValuesIn(cases()), [](const auto& info) {
+  return std::string(info.param.name) + "_" + std::to_string(info.index);
+});
+
+}  // namespace
+}  // namespace hv::testing
+
+namespace hv::testing {
+namespace {
+
+// The flows a page drives, against the loopback site: the host started as the browser starts it,
+// with the site mapped in through the environment.
+class MessagingHostFlows : public ::testing::Test {
+ protected:
+  MessagingHostFlows() { host.installApplication("/bin/true \"%1\""); }
+
+  MessagingHostProcess start() {
+    return MessagingHostProcess({kChromium},
+                                {"HVDETECTOR_REGISTRY=" + host.store.path().string(),
+                                 "TMPDIR=" + host.downloads.path().string(),
+                                 "HVDETECTOR_CONNECT_TO=www.corvantis.example:80:127.0.0.1:" +
+                                     std::to_string(host.site.port())});
+  }
+  std::vector<std::filesystem::path> downloaded() const {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(host.downloads.path()))
+      files.push_back(entry.path());
+    return files;
+  }
+
+  SiteHost host;
+};
+
+TEST_F(MessagingHostFlows, LaunchFetchesTheDocumentWithItsPanel) {
+  host.site.route("/dl/report.cvx", okReply(std::string(10000, 'c')));
+  auto page = start();
+  page.send(kOpen);
+  ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "listen"}, {"name", "progress"}});
+  page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/report.cvx"})));
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
+  json last = nullptr;
+  int progress = 0, panels = 0;
+  while (const auto message = page.receive(true, 3000)) {
+    if (message->value("name", "") == "Progress") {
+      ++progress;
+      EXPECT_TRUE((*message)["detail"].contains("bytesRemaining"));
+    } else if (message->value("name", "") == "panel") {
+      ++panels;
+      last = (*message)["detail"];
+      if (last["value"] == 100)
+        break;
+    } else {
+      ADD_FAILURE() << message->dump().substr(0, 300);
+    }
+  }
+  // Base declares Progress and never raises it, for a page in a browser as for one in the old.
+  EXPECT_EQ(progress, 0);
+  EXPECT_GE(panels, 1);
+  EXPECT_EQ(last["value"], 100);
+  page.closeInput();
+  EXPECT_EQ(page.exitStatus(), 0);
+  ASSERT_EQ(downloaded().size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(downloaded()[0]), 10000u);
+}
+
+TEST_F(MessagingHostFlows, APageClosedMidDownloadEndsTheHostAndLeavesNoFile) {
+  Reply drip = okReply(std::string(100000, 'd'));
+  drip.dripFrom = headLength(drip) + 5000;
+  drip.dripBytes = 100;
+  drip.dripPause = std::chrono::milliseconds(50);
+  host.site.route("/dl/slow.cvx", drip);
+  auto page = start();
+  page.send(kOpen);
+  ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "listen"}, {"name", "Progress"}});
+  page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/slow.cvx"})));
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
+  // Under way: the bar has moved.
+  while (const auto panel = page.receive(true)) {
+    if ((*panel)["detail"].value("value", 0) > 0)
+      break;
+  }
+  page.closeInput();
+  EXPECT_EQ(page.exitStatus(2000), 0);
+  EXPECT_EQ(downloaded().size(), 0u) << "a partial download is left under a finished name";
+}
+
+}  // namespace
+}  // namespace hv::testing
