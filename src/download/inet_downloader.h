@@ -52,8 +52,6 @@ class InetDownloader : public ControlObject {
   void createInet1();
   TransferControl& transfer();
   void releaseTransfer() { Inet1.reset(); }
-  // Removes the closed file of a download that did not complete; never fails.
-  void discardUnfinishedFile();
 
   Platform& platform_;
   std::unique_ptr<TransferControl> Inet1;
