@@ -37,6 +37,7 @@ class InetDownloader : public ControlObject {
   // The handler of Inet1's StateChanged, its error path, and the steps of a completed response.
   void Inet1_StateChanged(std::int16_t state);
   void failTransfer(std::int32_t number, Text description);
+  void discardUnfinishedFile();
   void readResponseIntoFile();
   void openLocalFile();
   void openUniqueFile(const Text& base, const Text& extension);
