@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace hv {
@@ -10,5 +12,8 @@ inline constexpr std::string_view kFrameColor = "#4A5A6A";
 inline constexpr std::string_view kBarTrough = "#ECEFF1";
 inline constexpr std::string_view kBarEdge = "#9AA5AE";
 inline constexpr std::string_view kBarFill = "#0F7A84";
+
+// A colour as layouts store it (0x00BBGGRR) as pages and pictures write it: "#RRGGBB".
+std::string cssColor(std::uint32_t color);
 
 }  // namespace hv

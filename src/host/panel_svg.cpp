@@ -28,13 +28,6 @@ std::string px(std::int32_t twips) {
   return number(twipsToPixels(twips));
 }
 
-std::string cssColor(OleColor color) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", color & 0xFF, color >> 8 & 0xFF,
-                color >> 16 & 0xFF);
-  return buffer;
-}
-
 std::string viewportOpen(const LayoutChild& child) {
   return "  <svg id=\"" + xmlEscaped(child.name) + "\" x=\"" + px(child.rect.left) + "\" y=\"" +
          px(child.rect.top) + "\" width=\"" + px(child.rect.width) + "\" height=\"" +

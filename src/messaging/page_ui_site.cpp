@@ -1,7 +1,7 @@
 #include "messaging/page_ui_site.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "control/panel_colors.h"
 #include "runtime/base64.h"
@@ -12,13 +12,6 @@ namespace {
 
 // The status label and the bar, whose state every panel event carries on its own.
 constexpr std::string_view kStatusLabel = "lblDownload";
-
-std::string cssColor(RgbColor color) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", color & 0xFF, color >> 8 & 0xFF,
-                color >> 16 & 0xFF);
-  return buffer;
-}
 
 // Where `value` puts the bar, in whole percent of its range; the ends for values outside it.
 int percentOf(float min, float max, float value) {
