@@ -54,16 +54,36 @@ install(FILES page/hvdetector.js DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector
 install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
   COMPONENT runtime)
 
-install(TARGETS hvdetector_core hvdetector_posix EXPORT HVDetectorTargets
+set(hvdetector_libraries ${HVDETECTOR_CORE_LAYERS} hvdetector_reg_store hvdetector_posix)
+install(TARGETS hvdetector_core ${hvdetector_libraries} EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
-foreach(library IN ITEMS hvdetector_core hvdetector_posix)
+foreach(library IN LISTS hvdetector_libraries)
   hvdetector_strip_installed(${library} ${CMAKE_INSTALL_LIBDIR} development --strip-debug
     --enable-deterministic-archives)
 endforeach()
-# The headers keep the layout the sources include them by ("runtime/text.h"). The host and the
-# Windows layer are not part of the library others build on.
+# The headers keep the layout the sources include them by ("runtime/text.h"). The hosts and the
+# Windows layers are not part of the library others build on.
 install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/hvdetector COMPONENT development
-  FILES_MATCHING PATTERN "*.h" PATTERN "host" EXCLUDE PATTERN "win32" EXCLUDE)
+  FILES_MATCHING PATTERN "*.h" PATTERN "host" EXCLUDE PATTERN "win32" EXCLUDE
+  PATTERN "com" EXCLUDE)
+# The POSIX headers moved from platform/posix/ to posix/ in this release (the .reg store to
+# posix/reg_store/); for this release the old names still work, each forwarding to the new one.
+file(GLOB_RECURSE posix_headers RELATIVE ${PROJECT_SOURCE_DIR}/src CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/posix/*.h)
+foreach(header IN LISTS posix_headers)
+  get_filename_component(name ${header} NAME)
+  set(forward ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/${name})
+  file(WRITE ${forward}.new "#pragma once\n// Moved: include \"${header}\" instead.\n#include \"${header}\"\n")
+  file(COPY_FILE ${forward}.new ${forward} ONLY_IF_DIFFERENT)
+endforeach()
+# The registry port over the store was StoreRegistry, a near anagram of RegistryStore.
+file(WRITE ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/store_registry.h.new
+  "#pragma once\n// Moved: include \"posix/reg_store/posix_registry.h\" instead.\n"
+  "#include \"posix/reg_store/posix_registry.h\"\nnamespace hv {\nusing StoreRegistry = PosixRegistry;\n}\n")
+file(COPY_FILE ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/store_registry.h.new
+  ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/store_registry.h ONLY_IF_DIFFERENT)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/forwarding-headers/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/hvdetector COMPONENT development FILES_MATCHING PATTERN "*.h")
 install(EXPORT HVDetectorTargets NAMESPACE HVDetector:: DESTINATION ${hvdetector_cmake_dir}
   COMPONENT development)
 configure_package_config_file(cmake/HVDetectorConfig.cmake.in

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "control/registration.h"
-#include "platform/posix/registration_writer.h"
+#include "posix/reg_store/registration_writer.h"
 #include "runtime/text_encoding.h"
 
 int main(int argc, char** argv) {

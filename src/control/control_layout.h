@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/guid.h"
+#include "platform/panel_ports.h"
 
 namespace hv {
 
@@ -19,11 +20,6 @@ inline constexpr OleColor kWhite = 0x00FFFFFF;
 
 // The external control a layout names for a progress bar.
 inline constexpr std::string_view kProgressBarProgId = "MSComctlLib.ProgressBar";
-
-inline constexpr int kTwipsPerPixel = 15;
-constexpr double twipsToPixels(std::int32_t twips) {
-  return static_cast<double>(twips) / kTwipsPerPixel;
-}
 
 enum class ChildKind {
   UserControl,      // a control of this library, created through the class catalog

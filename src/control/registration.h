@@ -2,21 +2,10 @@
 
 #include <vector>
 
-#include "platform/registry_port.h"
+#include "platform/registration_key.h"
 #include "runtime/text.h"
 
 namespace hv {
-
-struct RegistrationValue {
-  Text name;  // empty: the key's default value
-  Text data;  // every registration value is a string
-};
-
-struct RegistrationKey {
-  RegistryRoot root;
-  Text path;
-  std::vector<RegistrationValue> values;
-};
 
 // The keys and values that registering the module creates, in the order they are written: the
 // type library, then each class (InetDownloader, then Base) with its ProgID and interfaces.

@@ -10,7 +10,7 @@
 #include "host/host_platform.h"
 #include "host/safety_negotiation.h"
 #include "orchestrate/library_catalog.h"
-#include "platform/posix/registry_root_names.h"
+#include "posix/reg_store/registry_root_names.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {

@@ -8,8 +8,8 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "platform/posix/stream_event_log.h"
-#include "platform/posix/syslog_event_log.h"
+#include "posix/stream_event_log.h"
+#include "posix/syslog_event_log.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"

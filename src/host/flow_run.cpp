@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "host/exit_status.h"
-#include "platform/posix/exit_cleanup.h"
+#include "posix/exit_cleanup.h"
 
 namespace hv {
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "host/command.h"
-#include "platform/posix/event_loop.h"
+#include "posix/event_loop.h"
 
 namespace hv {
 

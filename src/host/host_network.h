@@ -1,9 +1,9 @@
 #pragma once
 
 #include "host/host_options.h"
-#include "platform/posix/curl_transfer.h"
-#include "platform/posix/event_loop.h"
-#include "platform/posix/posix_file_service.h"
+#include "posix/curl_transfer.h"
+#include "posix/event_loop.h"
+#include "posix/posix_file_service.h"
 
 namespace hv {
 

@@ -4,7 +4,7 @@
 
 #include "host/event_log_sink.h"
 #include "host/registry_location.h"
-#include "platform/posix/posix_code_page.h"
+#include "posix/posix_code_page.h"
 
 namespace hv {
 

@@ -7,11 +7,11 @@
 #include "host/host_network.h"
 #include "host/observed_processes.h"
 #include "platform/platform.h"
-#include "platform/posix/posix_clock.h"
-#include "platform/posix/posix_processes.h"
-#include "platform/posix/posix_temp_folder.h"
-#include "platform/posix/registry_store.h"
-#include "platform/posix/store_registry.h"
+#include "posix/posix_clock.h"
+#include "posix/posix_processes.h"
+#include "posix/posix_temp_folder.h"
+#include "posix/reg_store/posix_registry.h"
+#include "posix/reg_store/registry_store.h"
 
 namespace hv {
 
@@ -35,7 +35,7 @@ class HostPlatform {
  private:
   std::ostream& err_;
   RegistryStore registryStore_;
-  StoreRegistry registry_{registryStore_};
+  PosixRegistry registry_{registryStore_};
   std::unique_ptr<EventLogPort> eventLog_;
   PosixTempFolder tempFolder_;
   PosixClock clock_;

@@ -14,7 +14,7 @@
 #include "host/page_base.h"
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
-#include "platform/posix/posix_code_page.h"
+#include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"

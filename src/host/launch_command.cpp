@@ -17,7 +17,7 @@
 #include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "orchestrate/document_command.h"
-#include "platform/posix/posix_code_page.h"
+#include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 

@@ -7,7 +7,7 @@
 
 #include "host/cli.h"
 #include "host/descriptor_output.h"
-#include "platform/posix/exit_cleanup.h"
+#include "posix/exit_cleanup.h"
 
 // An interrupt or hang-up removes the download files not yet complete and says which installer
 // runs on, then ends the host by that signal.

@@ -7,7 +7,7 @@
 #include "host/environment_error.h"
 #include "host/exit_status.h"
 #include "host/registry_location.h"
-#include "platform/posix/registration_writer.h"
+#include "posix/reg_store/registration_writer.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {

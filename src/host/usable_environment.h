@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/posix/registry_store.h"
 #include "platform/temp_folder_port.h"
+#include "posix/reg_store/registry_store.h"
 
 namespace hv {
 

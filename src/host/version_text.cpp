@@ -4,7 +4,7 @@
 
 #include "control/library_identity.h"
 #include "download/site_domain.h"
-#include "platform/posix/curl_version.h"
+#include "posix/curl_version.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {

@@ -10,6 +10,12 @@ namespace hv {
 // Colours as the layouts store them: 0x00BBGGRR.
 using RgbColor = std::uint32_t;
 
+// Layouts measure in twips: 15 to the pixel of a display at 96 dots an inch.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr double twipsToPixels(std::int32_t twips) {
+  return static_cast<double>(twips) / kTwipsPerPixel;
+}
+
 // Where a child sits on its control's surface, in twips, and whether it shows at run time.
 struct ChildPlacement {
   std::string_view name;

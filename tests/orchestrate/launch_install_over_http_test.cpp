@@ -10,7 +10,7 @@
 #include "control/module_state.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
-#include "platform/posix/posix_processes.h"
+#include "posix/posix_processes.h"
 #include "runtime/text_encoding.h"
 #include "support/base_under_test.h"
 #include "support/loopback_site.h"

@@ -1,7 +1,7 @@
 #include "panel_windows.h"
 
-#include "platform/win32/win32_panel_children.h"
-#include "platform/win32/win32_ui_site.h"
+#include "win32/win32_panel_children.h"
+#include "win32/win32_ui_site.h"
 
 namespace hv::client {
 

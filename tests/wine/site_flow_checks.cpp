@@ -13,8 +13,8 @@
 #include "control/library_classes.h"
 #include "flow_support.h"
 #include "panel_windows.h"
-#include "platform/win32/win32_panel_children.h"
 #include "support/pattern_bytes.h"
+#include "win32/win32_panel_children.h"
 
 namespace hv::client {
 namespace {

@@ -10,10 +10,10 @@
 #include "client_checks.h"
 #include "download/site_domain.h"
 #include "download_sink.h"
-#include "platform/win32/win32_transfers.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 #include "support/pattern_bytes.h"
+#include "win32/win32_transfers.h"
 
 namespace hv::client {
 namespace {

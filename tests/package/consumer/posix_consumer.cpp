@@ -1,7 +1,8 @@
 #include <iostream>
 
+// Included by the name it had in earlier releases, which still works for this one.
 #include "platform/posix/curl_version.h"
-#include "platform/posix/registry_store.h"
+#include "posix/reg_store/registry_store.h"
 
 int main(int argc, char** argv) {
   if (argc != 2)

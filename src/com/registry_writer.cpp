@@ -1,0 +1,173 @@
+#include "com/registry_writer.h"
+
+#include <olectl.h>
+
+#include <optional>
+#include <span>
+#include <string>
+
+namespace hv {
+namespace {
+
+HKEY rootKey(RegistryRoot root) {
+  return reinterpret_cast<HKEY>(
+      static_cast<ULONG_PTR>(static_cast<LONG_PTR>(static_cast<LONG>(root))));
+}
+
+std::wstring wide(TextView text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+LONG writeKey(const RegistrationKey& entry) {
+  HKEY key = nullptr;
+  LONG status = RegCreateKeyExW(rootKey(entry.root), wide(entry.path).c_str(), 0, nullptr,
+                                REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr);
+  if (status != ERROR_SUCCESS)
+    return status;
+  for (const auto& value : entry.values) {
+    const std::wstring data = wide(value.data);
+    status = RegSetValueExW(key, wide(value.name).c_str(), 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    if (status != ERROR_SUCCESS)
+      break;
+  }
+  RegCloseKey(key);
+  return status;
+}
+
+bool isEmpty(HKEY root, const std::wstring& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    return false;
+  DWORD subkeys = 0;
+  DWORD values = 0;
+  const LONG status = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                                       &values, nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && subkeys == 0 && values == 0;
+}
+
+void deleteValues(HKEY root, const RegistrationKey& entry) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, wide(entry.path).c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  for (const auto& value : entry.values)
+    RegDeleteValueW(key, wide(value.name).c_str());
+  RegCloseKey(key);
+}
+
+void deleteIfEmpty(HKEY root, const std::wstring& path) {
+  if (isEmpty(root, path))
+    RegDeleteKeyW(root, path.c_str());
+}
+
+void removeKeys(std::span<const RegistrationKey> keys) {
+  for (auto entry = keys.rbegin(); entry != keys.rend(); ++entry) {
+    const HKEY root = rootKey(entry->root);
+    deleteValues(root, *entry);
+    std::wstring path = wide(entry->path);
+    deleteIfEmpty(root, path);
+    for (auto cut = path.rfind(L'\\'); cut != std::wstring::npos; cut = path.rfind(L'\\')) {
+      path.resize(cut);
+      if (path.find(L'\\') == std::wstring::npos)
+        break;  // a shared top-level key
+      deleteIfEmpty(root, path);
+    }
+  }
+}
+
+// Each class's keys begin with its own "CLSID\{...}" key; what comes before the first class is
+// the type library's.
+bool startsClass(const RegistrationKey& entry) {
+  const TextView path = entry.path;
+  return path.starts_with(u"CLSID\\") && path.find(u'\\', 6) == TextView::npos;
+}
+
+std::wstring defaultValue(HKEY root, const std::wstring& path) {
+  wchar_t buffer[MAX_PATH * 4] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  if (RegGetValueW(root, path.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
+      ERROR_SUCCESS) {
+    return {};
+  }
+  return buffer;
+}
+
+struct FileIdentity {
+  DWORD volume;
+  DWORD indexHigh;
+  DWORD indexLow;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> identityOf(const std::wstring& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL known = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!known)
+    return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// One file may have many names (another drive mapped onto the same folder, a short name, a
+// link): names that differ are compared by the files they open.
+bool sameFile(const std::wstring& first, const std::wstring& second) {
+  if (_wcsicmp(first.c_str(), second.c_str()) == 0)
+    return true;
+  const auto identity = identityOf(first);
+  return identity && identity == identityOf(second);
+}
+
+// A group belongs to another copy of the module when the key that names its server (the class's
+// InprocServer32, the type library's platform key) now names another file: that copy was
+// registered after this one and its registration stays.
+bool servedByAnotherCopy(std::span<const RegistrationKey> group, const std::wstring& module) {
+  for (const auto& entry : group) {
+    for (const auto& value : entry.values) {
+      if (!value.name.empty() || wide(value.data) != module)
+        continue;
+      const std::wstring current = defaultValue(rootKey(entry.root), wide(entry.path));
+      return !current.empty() && !sameFile(current, module);
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+HRESULT writeRegistration(const std::vector<RegistrationKey>& keys) {
+  for (const auto& entry : keys) {
+    const LONG status = writeKey(entry);
+    if (status != ERROR_SUCCESS)
+      return HRESULT_FROM_WIN32(status);
+  }
+  return S_OK;
+}
+
+HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
+                           const std::wstring& modulePath) {
+  const std::span<const RegistrationKey> all(keys);
+  bool removedAny = false;
+  std::size_t begin = 0;
+  while (begin < all.size()) {
+    std::size_t end = begin + 1;
+    while (end < all.size() && !startsClass(all[end]))
+      ++end;
+    const auto group = all.subspan(begin, end - begin);
+    if (!servedByAnotherCopy(group, modulePath)) {
+      removeKeys(group);
+      removedAny = true;
+    }
+    begin = end;
+  }
+  // Every class and the type library belong to another copy: nothing of this one was registered.
+  return removedAny ? S_OK : SELFREG_E_CLASS;
+}
+
+}  // namespace hv

@@ -1,0 +1,187 @@
+#include "posix/posix_file_service.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <utility>
+
+#include "posix/exit_cleanup.h"
+#include "posix/posix_code_page.h"
+#include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
+
+namespace hv {
+namespace {
+
+constexpr std::size_t kWriteBuffer = 64 * 1024;
+
+// The runtime's file error for a system error number.
+std::int32_t fileErrorFor(int systemError) {
+  using namespace runtime_error;
+  switch (systemError) {
+    case EEXIST:
+      return kFileAlreadyExists;
+    case ENOENT:
+    case ENOTDIR:
+      return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return kPathFileAccessError;
+    case ETXTBSY:
+    case EBUSY:
+      return kPermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return kDiskFull;
+    case EMFILE:
+    case ENFILE:
+      return kTooManyFiles;
+    case ENAMETOOLONG:
+    case EBADF:
+      return kBadFileNameOrNumber;
+    default:
+      return kDeviceIoError;
+  }
+}
+
+[[noreturn]] void throwFileError(int systemError) {
+  throw runtimeError(fileErrorFor(systemError));
+}
+
+bool validNumber(std::int16_t number) {
+  return number >= 1 && number <= 255;
+}
+
+int openFlags(FileOpenMode mode) {
+  switch (mode) {
+    case FileOpenMode::BinaryWrite:
+      return O_WRONLY | O_CREAT;
+    case FileOpenMode::TextOutput:
+      return O_WRONLY | O_CREAT | O_TRUNC;
+    case FileOpenMode::CreateNew:
+      return O_WRONLY | O_CREAT | O_EXCL;
+  }
+  return O_WRONLY;
+}
+
+void writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      throwFileError(errno);
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace
+
+PosixFileService::~PosixFileService() {
+  for (auto& file : files_) {
+    if (file.fd >= 0)
+      ::close(file.fd);
+    exit_cleanup::forgetFile(file.cleanupTicket);
+  }
+}
+
+std::int16_t PosixFileService::freeFileNumber() {
+  for (std::int16_t number = 1; number <= kMaxFiles; ++number) {
+    if (files_[static_cast<std::size_t>(number)].fd < 0)
+      return number;
+  }
+  throw runtimeError(runtime_error::kTooManyFiles);
+}
+
+void PosixFileService::open(std::int16_t number, TextView path, FileOpenMode mode) {
+  if (!validNumber(number))
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  OpenFile& file = files_[static_cast<std::size_t>(number)];
+  if (file.fd >= 0)
+    throw runtimeError(runtime_error::kFileAlreadyOpen);
+  const std::string name = toAnsi(path, kPosixCodePage);
+  if (name.empty() || name.find('\0') != std::string::npos)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  const int fd = ::open(name.c_str(), openFlags(mode) | O_CLOEXEC, 0666);
+  if (fd < 0)
+    throwFileError(errno);
+  file.fd = fd;
+  file.pending.reserve(kWriteBuffer);
+  if (mode == FileOpenMode::CreateNew)
+    file.cleanupTicket = exit_cleanup::noteUnfinishedFile(name);
+}
+
+void PosixFileService::seek(std::int16_t number, std::int64_t position) {
+  OpenFile& file = openFile(number);
+  if (position < 1)
+    throw runtimeError(runtime_error::kInvalidProcedureCall);
+  flush(file);
+  if (::lseek(file.fd, static_cast<off_t>(position - 1), SEEK_SET) < 0)
+    throwFileError(errno);
+}
+
+void PosixFileService::write(std::int16_t number, std::span<const std::uint8_t> bytes) {
+  OpenFile& file = openFile(number);
+  if (file.pending.size() + bytes.size() > kWriteBuffer)
+    flush(file);
+  if (bytes.size() >= kWriteBuffer) {
+    writeAll(file.fd, bytes.data(), bytes.size());
+    return;
+  }
+  file.pending.insert(file.pending.end(), bytes.begin(), bytes.end());
+}
+
+// The descriptor is released even when the last bytes cannot be written; the failure is still
+// reported.
+void PosixFileService::close(std::int16_t number) {
+  if (!validNumber(number))
+    return;
+  OpenFile& file = files_[static_cast<std::size_t>(number)];
+  if (file.fd < 0)
+    return;
+  std::optional<ScriptError> failure;
+  try {
+    flush(file);
+  } catch (const ScriptError& e) {
+    failure = e;
+  }
+  if (::close(file.fd) != 0 && !failure && errno != EINTR)
+    failure = runtimeError(fileErrorFor(errno));
+  exit_cleanup::forgetFile(std::exchange(file.cleanupTicket, -1));
+  file.fd = -1;
+  file.pending = {};
+  if (failure)
+    throw *failure;
+}
+
+void PosixFileService::remove(TextView path) {
+  const std::string name = toAnsi(path, kPosixCodePage);
+  if (name.empty() || name.find('\0') != std::string::npos)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  if (::unlink(name.c_str()) != 0)
+    throwFileError(errno);
+}
+
+PosixFileService::OpenFile& PosixFileService::openFile(std::int16_t number) {
+  if (!validNumber(number) || files_[static_cast<std::size_t>(number)].fd < 0)
+    throw runtimeError(runtime_error::kBadFileNameOrNumber);
+  return files_[static_cast<std::size_t>(number)];
+}
+
+void PosixFileService::flush(OpenFile& file) {
+  if (file.pending.empty())
+    return;
+  // Whatever happens, these bytes are not tried again.
+  std::vector<std::uint8_t> pending;
+  pending.reserve(kWriteBuffer);
+  pending.swap(file.pending);
+  writeAll(file.fd, pending.data(), pending.size());
+}
+
+}  // namespace hv
