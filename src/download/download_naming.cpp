@@ -5,14 +5,13 @@
 #include <charconv>
 #include <string_view>
 
+#include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 #include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
-
-constexpr std::int32_t kMalformedUrlError = -200000;
 
 // Character positions are 16-bit: texts beyond this cannot be searched.
 constexpr std::size_t kLongestSearchableText = 32766;
@@ -67,7 +66,7 @@ Text getFileNameFromURL(TextView url) {
   const auto nameEnd = question == TextView::npos ? url.size() : question;
   const auto slash = url.rfind(u'/');
   if (slash == TextView::npos)
-    throw ScriptError(kMalformedUrlError, Text(), u"Malformed URL");
+    throw ScriptError(kMalformedUrl, Text(), u"Malformed URL");
   const auto nameStart = slash + 1;
   return Text(charactersBetween(
       url, nameStart,

@@ -6,21 +6,17 @@
 #include "control/library_classes.h"
 #include "diag/event_logging.h"
 #include "download/inet_downloader.h"
+#include "runtime/library_errors.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 
 namespace hv {
-namespace {
-
-constexpr std::int32_t kTransferError = -20000015;
-
-}  // namespace
 
 void InetDownloader::Inet1_StateChanged(std::int16_t state) {
   const auto self = keepAlive();
   try {
     if (state == kTransferFailed) {
-      throw ScriptError(kTransferError, u"",
+      throw ScriptError(kTransferFailure, u"",
                         numberToText(Inet1->ResponseCode()) + u" " + Inet1->ResponseInfo());
     }
     if (state == kResponseCompleted)
@@ -47,7 +43,7 @@ void InetDownloader::readResponseIntoFile() {
   // A body that ran dry early would otherwise leave the page waiting for an event that never
   // comes; the bytes that did arrive stay in the file.
   if (static_cast<std::int64_t>(contentLength) - receivedLength > 0) {
-    throw ScriptError(kTransferError, u"",
+    throw ScriptError(kTransferFailure, u"",
                       u"Download incomplete: received " + numberToText(receivedLength) + u" of " +
                           numberToText(contentLength) + u" announced bytes");
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 
 #ifndef HVDETECTOR_SITE_DOMAIN
@@ -10,8 +11,6 @@
 
 namespace hv {
 namespace {
-
-constexpr std::int32_t kInvalidDomainError = -200002;
 
 bool isAsciiLetter(char16_t c) {
   return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
@@ -103,7 +102,7 @@ bool isInsideSiteDomain(TextView url) {
 
 void requireSiteDomain(TextView url) {
   if (url.size() <= siteDomainSuffix().size() || !passesHostTest(url)) {
-    throw ScriptError(kInvalidDomainError, u"Corvantis Halverine Downloader",
+    throw ScriptError(kRefusedOrFailed, u"Corvantis Halverine Downloader",
                       u"Invalid domain must be a URL for " + SiteDomain());
   }
 }

@@ -25,7 +25,8 @@ bool passesHostTest(TextView url);
 bool isInsideSiteDomain(TextView url);
 
 // The form the download members use: a URL too short to hold the suffix, or one whose host fails
-// the test, is refused with -200002; the subscript error of the test reaches the caller as is.
+// the test, is refused with kRefusedOrFailed (-200002); the subscript error of the test reaches the
+// caller as is.
 void requireSiteDomain(TextView url);
 
 }  // namespace hv

@@ -5,6 +5,7 @@
 #include "download/download_naming.h"
 #include "orchestrate/base.h"
 #include "orchestrate/shell_and_wait.h"
+#include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -35,7 +36,7 @@ void requireInstallerSucceeded(const ProcessOutcome& outcome) {
       failure = u"The installer could not be waited for: " + outcome.reason;
       break;
   }
-  throw ScriptError(-200002, u"InstallInternal", failure);
+  throw ScriptError(kRefusedOrFailed, u"InstallInternal", failure);
 }
 
 }  // namespace
@@ -71,7 +72,7 @@ Variant Base::InstallInternal(Text& remoteFile) {
     const Text installer = tempDir + remoteFile;
     if (!fetchedByInstall) {
       throw ScriptError(
-          -200002, u"InstallInternal",
+          kRefusedOrFailed, u"InstallInternal",
           u"Nothing was run: " + remoteFile + u" is not the installer that INSTALL fetched");
     }
     platform_.processes.allowToRun(installer);

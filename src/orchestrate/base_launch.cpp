@@ -5,14 +5,13 @@
 #include "download/download_naming.h"
 #include "orchestrate/base.h"
 #include "orchestrate/document_command.h"
+#include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 
 namespace hv {
 namespace {
 
 constexpr char16_t kTitle[] = u"Corvantis Halverine Detector";
-// Failures of the library and of the components it uses have numbers at or below this.
-constexpr std::int32_t kComponentErrorLimit = -200000;
 constexpr std::int32_t kLaunchMode = 2;
 constexpr TextView kOpenCommandKey = u"Corvantis Executable\\Shell\\Open\\Command";
 
@@ -30,7 +29,7 @@ Variant Base::LAUNCH(Text& url) {
     const bool cvx = HasCvxMime() != kScriptFalse;
     const bool cvt = HasCvtMime() != kScriptFalse;
     if (!cvx && !cvt)
-      throw ScriptError(-200003, Text(), u"Halverine is not installed");
+      throw ScriptError(kApplicationNotInstalled, Text(), u"Halverine is not installed");
     Variant urlValue(url);
     remoteFileName = getRemoteFile(urlValue);
     tempDir = GetTempFolder(platform_.tempFolder);
@@ -47,7 +46,7 @@ Variant Base::LAUNCH(Text& url) {
 Text Base::getRemoteFile(Variant& url) {
   const Text text = url.toText();
   if (text.size() < 5)
-    throw ScriptError(-200001, Text(), u"Malformed URL");
+    throw ScriptError(kUrlTooShort, Text(), u"Malformed URL");
   remoteFileName = getFileNameFromURL(text);
   return remoteFileName;
 }

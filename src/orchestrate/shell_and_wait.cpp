@@ -2,6 +2,7 @@
 
 #include "diag/event_logging.h"
 #include "platform/program_call.h"
+#include "runtime/library_errors.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 
@@ -12,7 +13,7 @@ ProcessOutcome shellAndWait(Platform& platform, const ProgramCall& call) {
     LogDebug(platform, u"Executing " + commandLineOf(call));
     return platform.processes.startAndWait(call, WindowStyle::Hidden);
   } catch (const ScriptError& failure) {
-    throw ScriptError(-200002, u"shellAndWait",
+    throw ScriptError(kRefusedOrFailed, u"shellAndWait",
                       u"shellAndWait:Error launching process " + failure.description() + u" " +
                           numberToText(failure.number()));
   }

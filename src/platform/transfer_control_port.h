@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/library_errors.h"
 #include "runtime/text.h"
 
 namespace hv {
@@ -18,10 +19,6 @@ enum TransferState : std::int16_t {
   kTransferFailed = 11,
   kResponseCompleted = 12,
 };
-
-// The number a failed transfer is reported with; its description is the response code in
-// decimal, a blank and the response text.
-inline constexpr std::int32_t kTransferFailure = -20000015;
 
 // One GET at a time over http, https or ftp. Every call runs on the thread of the message pump
 // and the state notification arrives through that pump, never from inside one of these calls.
