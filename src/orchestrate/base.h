@@ -16,6 +16,13 @@
 namespace hv {
 
 // The control pages embed: detection, launch, install and download of the vendor's application.
+//
+// Its members, children, handlers and private state keep the names of the control's stored form
+// (`Inet1`, `lblDownload`, `UserControl_Initialize`, `objInetDownloader_Progress`,
+// `downloadMode`, ...): the layout, the type library and the event wiring name them so, and
+// keeping them lets the flows be read against the stored control line by line. What the library
+// adds of its own (the platform, the factory, the installer's worker) is named as the rest of
+// the project is, with a trailing underscore.
 class Base : public ControlObject, public ObjectSafety {
  public:
   // Creates the children of the stored layout, the downloader among them through
@@ -84,6 +91,11 @@ class Base : public ControlObject, public ObjectSafety {
   Platform& platform_;
   CreationContext context_;
   const ClassFactory* inetDownloaderFactory_ = nullptr;
+
+  // What a completed download leads to (downloadMode), as the stored form numbers it.
+  static constexpr std::int32_t kInstallMode = 1;
+  static constexpr std::int32_t kLaunchMode = 2;
+  static constexpr std::int32_t kNoFollowUp = 3;
 
   // Instance state, in storage order.
   Text participantInstallDir;

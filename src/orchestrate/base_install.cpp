@@ -12,7 +12,6 @@
 namespace hv {
 namespace {
 
-constexpr std::int32_t kInstallMode = 1;
 constexpr RgbColor kRed = 0x000000FF;
 
 Text decimal(std::uint32_t value) {

@@ -12,7 +12,6 @@ namespace hv {
 namespace {
 
 constexpr char16_t kTitle[] = u"Corvantis Halverine Detector";
-constexpr std::int32_t kLaunchMode = 2;
 constexpr TextView kOpenCommandKey = u"Corvantis Executable\\Shell\\Open\\Command";
 
 bool isBlank(TextView url) {

@@ -9,6 +9,7 @@
 
 #include "posix/exit_cleanup.h"
 #include "posix/posix_code_page.h"
+#include "posix/system_errors.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -17,44 +18,8 @@ namespace {
 
 constexpr std::size_t kWriteBuffer = 64 * 1024;
 
-// The runtime's file error for a system error number.
-std::int32_t fileErrorFor(int systemError) {
-  using namespace runtime_error;
-  switch (systemError) {
-    case EEXIST:
-      return kFileAlreadyExists;
-    case ENOENT:
-    case ENOTDIR:
-      return kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-      return kPathFileAccessError;
-    case ETXTBSY:
-    case EBUSY:
-      return kPermissionDenied;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      return kDiskFull;
-    case EMFILE:
-    case ENFILE:
-      return kTooManyFiles;
-    case ENAMETOOLONG:
-    case EBADF:
-      return kBadFileNameOrNumber;
-    default:
-      return kDeviceIoError;
-  }
-}
-
 [[noreturn]] void throwFileError(int systemError) {
-  throw runtimeError(fileErrorFor(systemError));
-}
-
-bool validNumber(std::int16_t number) {
-  return number >= 1 && number <= 255;
+  throw runtimeError(runtimeErrorFor(systemError, SystemRequest::File));
 }
 
 int openFlags(FileOpenMode mode) {
@@ -84,7 +49,7 @@ void writeAll(int fd, const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 PosixFileService::~PosixFileService() {
-  for (auto& file : files_) {
+  for (auto& file : files_.slots()) {
     if (file.fd >= 0)
       ::close(file.fd);
     exit_cleanup::forgetFile(file.cleanupTicket);
@@ -92,19 +57,11 @@ PosixFileService::~PosixFileService() {
 }
 
 std::int16_t PosixFileService::freeFileNumber() {
-  for (std::int16_t number = 1; number <= kMaxFiles; ++number) {
-    if (files_[static_cast<std::size_t>(number)].fd < 0)
-      return number;
-  }
-  throw runtimeError(runtime_error::kTooManyFiles);
+  return files_.freeNumber();
 }
 
 void PosixFileService::open(std::int16_t number, TextView path, FileOpenMode mode) {
-  if (!validNumber(number))
-    throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  OpenFile& file = files_[static_cast<std::size_t>(number)];
-  if (file.fd >= 0)
-    throw runtimeError(runtime_error::kFileAlreadyOpen);
+  OpenFile& file = files_.slotToOpen(number);
   const std::string name = toAnsi(path, kPosixCodePage);
   if (name.empty() || name.find('\0') != std::string::npos)
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
@@ -118,7 +75,7 @@ void PosixFileService::open(std::int16_t number, TextView path, FileOpenMode mod
 }
 
 void PosixFileService::seek(std::int16_t number, std::int64_t position) {
-  OpenFile& file = openFile(number);
+  OpenFile& file = files_.openFile(number);
   if (position < 1)
     throw runtimeError(runtime_error::kInvalidProcedureCall);
   flush(file);
@@ -127,7 +84,7 @@ void PosixFileService::seek(std::int16_t number, std::int64_t position) {
 }
 
 void PosixFileService::write(std::int16_t number, std::span<const std::uint8_t> bytes) {
-  OpenFile& file = openFile(number);
+  OpenFile& file = files_.openFile(number);
   if (file.pending.size() + bytes.size() > kWriteBuffer)
     flush(file);
   if (bytes.size() >= kWriteBuffer) {
@@ -140,11 +97,10 @@ void PosixFileService::write(std::int16_t number, std::span<const std::uint8_t> 
 // The descriptor is released even when the last bytes cannot be written; the failure is still
 // reported.
 void PosixFileService::close(std::int16_t number) {
-  if (!validNumber(number))
+  OpenFile* found = files_.find(number);
+  if (!found)
     return;
-  OpenFile& file = files_[static_cast<std::size_t>(number)];
-  if (file.fd < 0)
-    return;
+  OpenFile& file = *found;
   std::optional<ScriptError> failure;
   try {
     flush(file);
@@ -152,7 +108,7 @@ void PosixFileService::close(std::int16_t number) {
     failure = e;
   }
   if (::close(file.fd) != 0 && !failure && errno != EINTR)
-    failure = runtimeError(fileErrorFor(errno));
+    failure = runtimeError(runtimeErrorFor(errno, SystemRequest::File));
   exit_cleanup::forgetFile(std::exchange(file.cleanupTicket, -1));
   file.fd = -1;
   file.pending = {};
@@ -166,12 +122,6 @@ void PosixFileService::remove(TextView path) {
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
   if (::unlink(name.c_str()) != 0)
     throwFileError(errno);
-}
-
-PosixFileService::OpenFile& PosixFileService::openFile(std::int16_t number) {
-  if (!validNumber(number) || files_[static_cast<std::size_t>(number)].fd < 0)
-    throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  return files_[static_cast<std::size_t>(number)];
 }
 
 void PosixFileService::flush(OpenFile& file) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <vector>
 
 #include "platform/file_service_port.h"
+#include "runtime/file_numbers.h"
 
 namespace hv {
 
@@ -22,17 +22,16 @@ class PosixFileService : public FileServicePort {
   void remove(TextView path) override;
 
  private:
-  static constexpr int kMaxFiles = 255;
   struct OpenFile {
     int fd = -1;
     std::vector<std::uint8_t> pending;
     // A file created new is a download being written: an interrupted host removes it.
     int cleanupTicket = -1;
+    bool isOpen() const { return fd >= 0; }
   };
-  OpenFile& openFile(std::int16_t number);
   void flush(OpenFile& file);
 
-  std::array<OpenFile, kMaxFiles + 1> files_;
+  FileNumbers<OpenFile> files_;
 };
 
 }  // namespace hv

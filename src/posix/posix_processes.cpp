@@ -15,6 +15,7 @@
 
 #include "platform/program_call.h"
 #include "posix/exit_cleanup.h"
+#include "posix/system_errors.h"
 #include "posix/windows_command_line.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
@@ -24,30 +25,9 @@ extern char** environ;
 namespace hv {
 namespace {
 
-std::int32_t runtimeErrorFor(int error) {
-  switch (error) {
-    case ENOENT:
-      return runtime_error::kFileNotFound;
-    case ENOTDIR:
-    case ELOOP:
-      return runtime_error::kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case ETXTBSY:
-      return runtime_error::kPermissionDenied;
-    case ENAMETOOLONG:
-      return runtime_error::kBadFileNameOrNumber;
-    case ENOMEM:
-    case EAGAIN:
-      return runtime_error::kOutOfMemory;
-    default:  // not a program, an argument list too long for the system, ...
-      return runtime_error::kInvalidProcedureCall;
-  }
-}
-
 // The runtime's error for a failed start, in plain words where its standard text says little.
 ScriptError startFailure(int error) {
-  const ScriptError standard = runtimeError(runtimeErrorFor(error));
+  const ScriptError standard = runtimeError(runtimeErrorFor(error, SystemRequest::ProgramStart));
   if (error != ENOEXEC)
     return standard;
   return ScriptError(standard.number(), standard.source(),

@@ -3,74 +3,30 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <array>
 #include <string>
+#include <utility>
 
+#include "runtime/file_numbers.h"
 #include "runtime/script_error.h"
+#include "win32/win32_system_errors.h"
 
 namespace hv {
 namespace {
 
-// The runtime's file error for a system error code.
-std::int32_t fileErrorFor(DWORD systemError) {
-  using namespace runtime_error;
-  switch (systemError) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return kFileAlreadyExists;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return kPathNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-      return kPathFileAccessError;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return kPermissionDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return kDiskFull;
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return kTooManyFiles;
-    case ERROR_INVALID_NAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-    case ERROR_INVALID_HANDLE:
-      return kBadFileNameOrNumber;
-    default:
-      return kDeviceIoError;
-  }
-}
-
 [[noreturn]] void throwLastFileError() {
-  throw runtimeError(fileErrorFor(GetLastError()));
+  throw runtimeError(runtimeErrorFor(GetLastError(), SystemRequest::File));
 }
 
-constexpr std::int16_t kMaxFiles = 255;
-using HandleTable = std::array<HANDLE, kMaxFiles + 1>;
+struct FileHandle {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  bool isOpen() const { return handle != INVALID_HANDLE_VALUE; }
+};
 
 // Nothing to destroy at thread exit: a thread-local destructor would outlive an unloaded module.
 // Every control closes its own file when it goes.
-HandleTable& threadHandles() {
-  thread_local HandleTable handles = [] {
-    HandleTable table;
-    table.fill(INVALID_HANDLE_VALUE);
-    return table;
-  }();
-  return handles;
-}
-
-bool validNumber(std::int16_t number) {
-  return number >= 1 && number <= kMaxFiles;
-}
-
-HANDLE& slot(std::int16_t number) {
-  return threadHandles()[static_cast<std::size_t>(number)];
-}
-
-HANDLE handleOf(std::int16_t number) {
-  if (!validNumber(number) || slot(number) == INVALID_HANDLE_VALUE)
-    throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  return slot(number);
+FileNumbers<FileHandle>& threadFiles() {
+  thread_local FileNumbers<FileHandle> files;
+  return files;
 }
 
 DWORD creationOf(FileOpenMode mode) {
@@ -88,19 +44,11 @@ DWORD creationOf(FileOpenMode mode) {
 }  // namespace
 
 std::int16_t Win32FileService::freeFileNumber() {
-  for (std::int16_t number = 1; number <= kMaxFiles; ++number) {
-    if (slot(number) == INVALID_HANDLE_VALUE)
-      return number;
-  }
-  throw runtimeError(runtime_error::kTooManyFiles);
+  return threadFiles().freeNumber();
 }
 
 void Win32FileService::open(std::int16_t number, TextView path, FileOpenMode mode) {
-  if (!validNumber(number))
-    throw runtimeError(runtime_error::kBadFileNameOrNumber);
-  HANDLE& handle = slot(number);
-  if (handle != INVALID_HANDLE_VALUE)
-    throw runtimeError(runtime_error::kFileAlreadyOpen);
+  FileHandle& file = threadFiles().slotToOpen(number);
   const std::wstring name(path.begin(), path.end());
   if (name.empty() || name.find(L'\0') != std::wstring::npos)
     throw runtimeError(runtime_error::kBadFileNameOrNumber);
@@ -108,11 +56,11 @@ void Win32FileService::open(std::int16_t number, TextView path, FileOpenMode mod
                               creationOf(mode), FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE)
     throwLastFileError();
-  handle = opened;
+  file.handle = opened;
 }
 
 void Win32FileService::seek(std::int16_t number, std::int64_t position) {
-  HANDLE handle = handleOf(number);
+  HANDLE handle = threadFiles().openFile(number).handle;
   if (position < 1)
     throw runtimeError(runtime_error::kInvalidProcedureCall);
   LARGE_INTEGER offset;
@@ -122,7 +70,7 @@ void Win32FileService::seek(std::int16_t number, std::int64_t position) {
 }
 
 void Win32FileService::write(std::int16_t number, std::span<const std::uint8_t> bytes) {
-  HANDLE handle = handleOf(number);
+  HANDLE handle = threadFiles().openFile(number).handle;
   while (!bytes.empty()) {
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
     DWORD written = 0;
@@ -141,13 +89,10 @@ void Win32FileService::remove(TextView path) {
 }
 
 void Win32FileService::close(std::int16_t number) {
-  if (!validNumber(number))
+  FileHandle* file = threadFiles().find(number);
+  if (!file)
     return;
-  HANDLE& handle = slot(number);
-  if (handle == INVALID_HANDLE_VALUE)
-    return;
-  const BOOL closed = CloseHandle(handle);
-  handle = INVALID_HANDLE_VALUE;
+  const BOOL closed = CloseHandle(std::exchange(file->handle, INVALID_HANDLE_VALUE));
   if (!closed)
     throwLastFileError();
 }

@@ -7,31 +7,10 @@
 #include "platform/program_call.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
+#include "win32/win32_system_errors.h"
 
 namespace hv {
 namespace {
-
-std::int32_t runtimeErrorFor(DWORD systemError) {
-  using namespace runtime_error;
-  switch (systemError) {
-    case ERROR_FILE_NOT_FOUND:
-      return kFileNotFound;
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_DIRECTORY:
-      return kPathNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return kPermissionDenied;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return kOutOfMemory;
-    case ERROR_INVALID_NAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-      return kBadFileNameOrNumber;
-    default:  // not a program, a command line too long, ...
-      return kInvalidProcedureCall;
-  }
-}
 
 // Starts the line as a new process and hands back the handles CreateProcessW gave.
 PROCESS_INFORMATION createProcess(const Text& commandLine, WindowStyle style) {
@@ -47,7 +26,7 @@ PROCESS_INFORMATION createProcess(const Text& commandLine, WindowStyle style) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process))
-    throw runtimeError(runtimeErrorFor(GetLastError()));
+    throw runtimeError(runtimeErrorFor(GetLastError(), SystemRequest::ProgramStart));
   return process;
 }
 

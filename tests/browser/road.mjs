@@ -51,11 +51,19 @@ export async function prepareRoad({ hvdetector, installer }, shots = null) {
   const held = site.route(`${INSTALLERS}/install.exe`, body, { hold: true });
   // Cut short on the way: the installer finds its payload damaged and fails.
   site.route(`${INSTALLERS}/damaged-install.exe`, body.subarray(0, body.length - 4096));
-  const chromium = await launch(site, {
-    env,
-    profile: (userDataDir) => execFileSync(hvdetector,
-      ['--registry', env.HVDETECTOR_REGISTRY, 'register-browsers', '--profile', userDataDir]),
-  });
+  let chromium;
+  try {
+    chromium = await launch(site, {
+      env,
+      profile: (userDataDir) => execFileSync(hvdetector,
+        ['--registry', env.HVDETECTOR_REGISTRY, 'register-browsers', '--profile', userDataDir]),
+    });
+  } catch (error) {
+    // A listening site would keep the test runner waiting for ever.
+    await site.stop();
+    fs.rmSync(scratch, { recursive: true, force: true });
+    throw error;
+  }
   // What the host and the programs it starts write on their error streams.
   let output = '';
   chromium.browser.process().stderr?.on('data', (chunk) => { output += chunk; });

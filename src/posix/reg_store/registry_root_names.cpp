@@ -1,5 +1,6 @@
 #include "posix/reg_store/registry_root_names.h"
 
+#include "platform/registry_names.h"
 #include "platform/registry_port.h"
 #include "posix/reg_store/registry_tree.h"
 #include "runtime/text_encoding.h"
@@ -41,11 +42,6 @@ std::string registryRootName(std::uint32_t root) {
       return toUtf8(r.name);
   }
   return "HKEY_" + std::to_string(root);
-}
-
-Text classesPath(TextView path) {
-  const Text classes = u"Software\\Classes";
-  return path.empty() ? classes : classes + u"\\" + Text(path);
 }
 
 std::pair<std::uint32_t, Text> splitClassesRoot(std::uint32_t root, Text path) {

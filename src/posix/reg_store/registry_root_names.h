@@ -13,9 +13,6 @@ namespace hv {
 std::optional<std::uint32_t> registryRootByName(TextView name);
 std::string registryRootName(std::uint32_t root);
 
-// A classes-root path under a hive's Software\Classes.
-Text classesPath(TextView path);
-
 // Where a key named under the classes root is kept: under the machine's classes, as Windows
 // writes it for a key the current user does not override. Other roots stay as they are.
 std::pair<std::uint32_t, Text> splitClassesRoot(std::uint32_t root, Text path);

@@ -1,25 +1,10 @@
 #include "posix/reg_store/registry_tree.h"
 
+#include "platform/registry_names.h"
 #include "platform/registry_port.h"
 #include "posix/reg_store/registry_root_names.h"
 
 namespace hv {
-Text foldRegistryName(TextView name) {
-  Text folded(name);
-  for (char16_t& c : folded) {
-    const bool upperAscii = c >= u'A' && c <= u'Z';
-    const bool upperLatin1 = c >= 0xC0 && c <= 0xDE && c != 0xD7;
-    if (upperAscii || upperLatin1)
-      c = static_cast<char16_t>(c + 0x20);
-  }
-  return folded;
-}
-
-Text trimKeyPath(TextView path) {
-  while (!path.empty() && path.back() == u'\\')
-    path.remove_suffix(1);
-  return Text(path);
-}
 
 RegistryKey& RegistryTree::createKey(std::uint32_t root, TextView path) {
   const Text trimmed = trimKeyPath(path);

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/registry_names.h"
 #include "runtime/text.h"
 
 namespace hv {
@@ -52,11 +53,5 @@ class RegistryTree {
  private:
   std::map<std::uint32_t, Keys> roots_;
 };
-
-// Names as the registry compares them: letters of the Latin-1 range fold to lower case.
-Text foldRegistryName(TextView name);
-
-// A key path without a trailing separator; the empty text is the root itself.
-Text trimKeyPath(TextView path);
 
 }  // namespace hv

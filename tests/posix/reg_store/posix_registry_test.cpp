@@ -72,35 +72,6 @@ TEST_F(PosixRegistryTest, HandsOutStringsAsAnsiBytesWithTheirNulAndNumbersRaw) {
   EXPECT_EQ(registry.openHandles(), 0u);
 }
 
-TEST_F(PosixRegistryTest, ClassesRootMergesBothHivesWithTheCurrentUserWinning) {
-  writeFile(dir / "a.reg", kHeader +
-                               "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Machine.Only]\r\n"
-                               "@=\"machine\"\r\n"
-                               "[HKEY_LOCAL_MACHINE\\Software\\Classes\\Both]\r\n"
-                               "@=\"machine\"\r\n"
-                               "\"MachineValue\"=\"m\"\r\n"
-                               "[HKEY_CURRENT_USER\\Software\\Classes\\Both]\r\n"
-                               "@=\"user\"\r\n"
-                               "[HKEY_CLASSES_ROOT\\Direct]\r\n"
-                               "@=\"direct\"\r\n");
-  EXPECT_EQ(read(kHkeyClassesRoot, u"Machine.Only", u""), u"machine");
-  EXPECT_EQ(read(kHkeyClassesRoot, u"both", u""), u"user");
-  // The user's key hides the machine's one whole, values included.
-  EXPECT_EQ(read(kHkeyClassesRoot, u"Both", u"MachineValue"), u"dflt");
-  EXPECT_EQ(read(kHkeyClassesRoot, u"Direct", u""), u"direct");
-  EXPECT_EQ(read(kHkeyLocalMachine, u"Software\\Classes\\Direct", u""), u"direct");
-  EXPECT_EQ(read(kHkeyClassesRoot, u"Missing", u""), u"");
-}
-
-TEST_F(PosixRegistryTest, ParentsOfStoredKeysExistWithoutValues) {
-  writeFile(dir / "a.reg", kHeader + "[HKEY_CURRENT_USER\\Software\\A\\B\\C]\r\n\"v\"=\"x\"\r\n");
-  EXPECT_EQ(read(kHkeyCurrentUser, u"Software\\A", u"v"), u"dflt");
-  EXPECT_EQ(read(kHkeyCurrentUser, u"Software\\A\\B\\C\\", u"v"), u"x");
-  EXPECT_EQ(read(kHkeyCurrentUser, u"Software\\A\\B\\C\\D", u"v"), u"");
-  EXPECT_EQ(read(kHkeyCurrentUser, u"Software\\AB", u"v"), u"");
-  EXPECT_EQ(read(kHkeyLocalMachine, u"Software\\A", u"v"), u"");
-}
-
 TEST_F(PosixRegistryTest, FilesOfAFolderApplyInNameOrderAndChangesShowOnTheNextRead) {
   writeFile(dir / "10-base.reg",
             kHeader + "[HKEY_CURRENT_USER\\K]\r\n\"a\"=\"base\"\r\n\"b\"=\"base\"\r\n");

@@ -223,6 +223,7 @@ TEST(RegFileReader, DamagedFilesAreReadOrRefusedWithoutHarm) {
   const std::string valid = encodeRegFileText(fromUtf8(kEveryKind));
   std::uint32_t seed = 12345;
   const auto next = [&seed] { return seed = seed * 1103515245 + 12345, seed >> 8; };
+  int read = 0, refused = 0;
   for (int round = 0; round < 3000; ++round) {
     std::string damaged = round % 2 == 0 ? valid : std::string(kEveryKind);
     for (int flips = 1 + next() % 4; flips > 0; --flips)
@@ -231,9 +232,19 @@ TEST(RegFileReader, DamagedFilesAreReadOrRefusedWithoutHarm) {
     RegistryTree tree;
     try {
       readRegFile(decodeRegFileBytes(damaged), tree);
-    } catch (const RegFileError&) {
+      ++read;
+    } catch (const RegFileError& e) {
+      ++refused;
+      // The line named is one the file has (0: the file as a whole), the reason a short one.
+      const auto lines = std::count(damaged.begin(), damaged.end(), '\n') + 1;
+      EXPECT_LE(e.line(), static_cast<std::size_t>(lines)) << e.reason();
+      EXPECT_FALSE(e.reason().empty());
+      EXPECT_LT(std::string(e.inFile("store.reg").what()).size(), 200u);
     }
   }
+  // Both ways out were taken: the damage reached the reader rather than stopping short of it.
+  EXPECT_GT(read, 0);
+  EXPECT_GT(refused, 0);
 }
 
 }  // namespace

@@ -1,8 +1,17 @@
-// Base's detection properties: each reads the registry at the moment page script asks.
+// Base's script properties: the installer URL a page may set, and the detection properties,
+// each of which reads the registry at the moment page script asks.
 #include "detect/component_detection.h"
+#include "download/site_domain.h"
 #include "orchestrate/base.h"
 
 namespace hv {
+
+// A URL outside the vendor's domain is dropped without a word: the installer URL a page cannot
+// change is the one INSTALL keeps fetching.
+void Base::DownloadLocation(const Text& url) {
+  if (passesHostTest(url))
+    downloadLocationUrl = url;
+}
 
 ScriptBool Base::HasCvxMime() {
   return toScriptBool(hasCvxMime(platform_.registry));
