@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "messaging/win32/browser_registration.h"
 #include "messaging/win32/messaging_host.h"
 #include "runtime/text_encoding.h"
 
@@ -26,10 +29,30 @@ HANDLE takeStandardOutput() {
   return frames;
 }
 
+// The user registers the host with the browsers by running it so; a browser never starts it
+// with either word first (Chrome and Edge pass the caller's origin, Firefox a manifest's path).
+std::optional<int> registration(int argc, wchar_t** argv) {
+  if (argc != 2)
+    return std::nullopt;
+  const std::wstring command = argv[1];
+  if (command == L"--register") {
+    wchar_t self[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    const bool done = length > 0 && length < MAX_PATH &&
+                      hv::registerWithBrowsers(std::wstring(self, length), std::cout);
+    return done ? 0 : 1;
+  }
+  if (command == L"--unregister")
+    return hv::unregisterFromBrowsers(std::cout) ? 0 : 1;
+  return std::nullopt;
+}
+
 }  // namespace
 
 // Frames are bytes: nothing on either stream may be turned into or out of CR LF.
 int wmain(int argc, wchar_t** argv) {
+  if (const auto status = registration(argc, argv))
+    return *status;
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
   const HANDLE frames = takeStandardOutput();

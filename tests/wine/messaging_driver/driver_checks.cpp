@@ -173,6 +173,55 @@ void checkBothWorlds(Checks& checks, const DriverSetup& setup) {
   OleUninitialize();
 }
 
+std::optional<std::wstring> defaultValue(const wchar_t* key) {
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = sizeof value;
+  if (RegGetValueW(HKEY_CURRENT_USER, key, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+std::string fileText(const std::wstring& path) {
+  std::ifstream file(path.c_str(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// --register names a manifest for each browser under the user's keys, and the manifest names
+// the host; --unregister takes both away again.
+void checkRegistration(Checks& checks, const DriverSetup& setup) {
+  struct Browser {
+    const wchar_t* key;
+    const char* allows;
+  };
+  const Browser browsers[] = {
+      {L"Software\\Google\\Chrome\\NativeMessagingHosts\\com.corvantis.hvdetector",
+       kChromium.c_str()},
+      {L"Software\\Microsoft\\Edge\\NativeMessagingHosts\\com.corvantis.hvdetector",
+       kChromium.c_str()},
+      {L"Software\\Mozilla\\NativeMessagingHosts\\com.corvantis.hvdetector",
+       "hvdetector@corvantis.example"},
+  };
+  checks.check("--register", runAndWait(L"\"" + setup.host + L"\" --register"));
+  std::vector<std::wstring> manifests;
+  for (const auto& browser : browsers) {
+    const std::string key(browser.key, browser.key + wcslen(browser.key));
+    const auto manifest = defaultValue(browser.key);
+    checks.check(key + " names a manifest", manifest.has_value());
+    const json text = json::parse(fileText(manifest.value_or(L"")), nullptr, false);
+    checks.check(key + ": the manifest names the host and our extension",
+                 text.value("path", "") == std::string(setup.host.begin(), setup.host.end()) &&
+                     text.dump().find(browser.allows) != std::string::npos);
+    manifests.push_back(manifest.value_or(L""));
+  }
+  checks.check("--unregister", runAndWait(L"\"" + setup.host + L"\" --unregister"));
+  for (std::size_t i = 0; i < std::size(browsers); ++i) {
+    checks.check("unregistered: no key", !defaultValue(browsers[i].key));
+    checks.check("unregistered: no manifest",
+                 GetFileAttributesW(manifests[i].c_str()) == INVALID_FILE_ATTRIBUTES);
+  }
+}
+
 }  // namespace
 
 bool importStore(const std::wstring& store) {
@@ -180,6 +229,7 @@ bool importStore(const std::wstring& store) {
 }
 
 void checkWindowsFlows(Checks& checks, const DriverSetup& setup) {
+  checkRegistration(checks, setup);
   checkBothWorlds(checks, setup);
   checkInstall(checks, setup, {L"0", "Install complete", nullptr});
   checkInstall(checks, setup, {L"1", "Install error", "The installer ended with exit status 1"});
