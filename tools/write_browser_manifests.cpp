@@ -1,10 +1,11 @@
 // Writes the browsers' host manifests that a system-wide install ships, naming the messaging
 // host where the install puts it: chromium.json (Chromium and Google Chrome) and firefox.json.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "host/host_manifest.h"
+#include "messaging/browser_manifests.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "com/registry_writer.h"
 #include "com/type_library.h"
 #include "com/variant_bridge.h"
-#include "com/win32_platform.h"
+#include "win32/composition/win32_platform.h"
 #include "control/dispatch_error.h"
 #include "control/module_state.h"
 #include "orchestrate/library_catalog.h"

@@ -8,7 +8,7 @@
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/host_platform.h"
-#include "host/safety_negotiation.h"
+#include "orchestrate/safety_negotiation.h"
 #include "orchestrate/library_catalog.h"
 #include "posix/reg_store/registry_root_names.h"
 #include "runtime/text_encoding.h"

@@ -28,8 +28,4 @@ std::vector<HostManifest> hostManifests(const std::filesystem::path& host,
                                         const UserFolders& folders,
                                         const std::optional<std::filesystem::path>& profile);
 
-// The manifest text for Chromium and Chrome, or for Firefox.
-std::string chromiumManifest(const std::filesystem::path& host);
-std::string firefoxManifest(const std::filesystem::path& host);
-
 }  // namespace hv

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "control/library_classes.h"
-#include "host/safety_negotiation.h"
+#include "orchestrate/safety_negotiation.h"
 #include "host/terminal_width.h"
 #include "host/usable_environment.h"
 #include "orchestrate/library_catalog.h"

@@ -5,7 +5,7 @@
 #include "control/class_factory.h"
 #include "host/command.h"
 #include "host/host_platform.h"
-#include "host/registered_control.h"
+#include "orchestrate/registered_control.h"
 #include "host/terminal_message_box.h"
 #include "host/terminal_panel.h"
 #include "orchestrate/base.h"

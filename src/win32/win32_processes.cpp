@@ -12,6 +12,20 @@
 namespace hv {
 namespace {
 
+// A browser starts its messaging host inside a job object that is closed, and every process in
+// it killed, when the browser goes: an installer started from there would be cut off halfway.
+// Whatever the library starts leaves the job when the job lets it; CreateProcessW refuses the
+// flag in a job that does not, and outside a job there is nothing to leave.
+DWORD breakawayFromJob() {
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  if (!QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &limits, sizeof limits,
+                                 nullptr))
+    return 0;
+  return (limits.BasicLimitInformation.LimitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) != 0
+             ? CREATE_BREAKAWAY_FROM_JOB
+             : 0;
+}
+
 // Starts the line as a new process and hands back the handles CreateProcessW gave.
 PROCESS_INFORMATION createProcess(const Text& commandLine, WindowStyle style) {
   // A NUL would end the line early and start something other than what was logged.
@@ -24,8 +38,8 @@ PROCESS_INFORMATION createProcess(const Text& commandLine, WindowStyle style) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = style == WindowStyle::Hidden ? SW_HIDE : SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process))
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, breakawayFromJob(), nullptr,
+                      nullptr, &startup, &process))
     throw runtimeError(runtimeErrorFor(GetLastError(), SystemRequest::ProgramStart));
   return process;
 }

@@ -5,7 +5,7 @@
 #include "control/dispatch_error.h"
 #include "download/site_domain.h"
 #include "fakes/fake_platform.h"
-#include "host/registered_control.h"
+#include "orchestrate/registered_control.h"
 #include "orchestrate/base.h"
 #include "support/base_under_test.h"
 #include "support/errors.h"

@@ -1,45 +1,32 @@
 #pragma once
 
-#include <functional>
-#include <nlohmann/json.hpp>
-#include <string>
+#include <string_view>
 
-#include "messaging/frame_reader.h"
+#include "messaging/page_connection.h"
 #include "posix/event_loop.h"
 
 namespace hv {
 
-// Writes `message` whole as one frame; false when the reader has gone.
-bool writeFrame(int output, const nlohmann::json& message);
+// Writes `frame` whole to `output`; false when the reader has gone.
+bool writeAll(int output, std::string_view frame);
 
-// The browser's end of the connection: frames read from `input` as the loop finds them readable,
-// frames written whole to `output`. Ends when input ends or breaks its framing (answered with an
-// error first), or when the browser no longer reads.
+// Hands what arrives on `input` to the page's connection as the loop finds it readable, until
+// the input ends or the connection has.
 class FrameChannel {
  public:
-  using OnMessage = std::function<void(const std::string& message)>;
-  using OnEnd = std::function<void()>;
-
-  // `onEnd` runs once when the connection ends, wherever the loop was pumped from.
-  FrameChannel(EventLoop& loop, int input, int output, OnMessage onMessage, OnEnd onEnd);
+  FrameChannel(EventLoop& loop, int input, PageConnection& connection);
   ~FrameChannel();
   FrameChannel(const FrameChannel&) = delete;
   FrameChannel& operator=(const FrameChannel&) = delete;
 
-  void send(const nlohmann::json& message);
-  bool ended() const { return ended_; }
-
  private:
   void readable();
-  void end();
+  void stop();
 
   EventLoop& loop_;
   int input_;
-  int output_;
-  OnMessage onMessage_;
-  OnEnd onEnd_;
-  FrameReader reader_;
-  bool ended_ = false;
+  PageConnection& connection_;
+  bool watching_ = true;
 };
 
 }  // namespace hv

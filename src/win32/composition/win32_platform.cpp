@@ -1,4 +1,4 @@
-#include "com/win32_platform.h"
+#include "win32/composition/win32_platform.h"
 
 #include <windows.h>
 

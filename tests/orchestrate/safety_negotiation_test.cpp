@@ -1,4 +1,4 @@
-#include "host/safety_negotiation.h"
+#include "orchestrate/safety_negotiation.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

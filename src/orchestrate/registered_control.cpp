@@ -1,4 +1,4 @@
-#include "host/registered_control.h"
+#include "orchestrate/registered_control.h"
 
 #include <string>
 
@@ -14,9 +14,10 @@ const ClassFactory& registeredClass(Platform& platform, const ClassCatalog& cata
                                    textFromAscii(progId) + u"\\Clsid", u"", u"");
   const auto parsed = Guid::parse(toUtf8(clsid));
   if (!parsed) {
-    throw DispatchError(kRegDbEClassNotReg,
-                        "class not registered: " + std::string(progId) +
-                            " has no class identifier in the registry (run 'hvdetector register')");
+    throw DispatchError(
+        kRegDbEClassNotReg,
+        "class not registered: " + std::string(progId) +
+            " has no class identifier in the registry: the library is not registered");
   }
   return catalog.byClsid(*parsed);
 }

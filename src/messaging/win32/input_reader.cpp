@@ -1,0 +1,51 @@
+#include "messaging/win32/input_reader.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace hv {
+namespace {
+
+struct Reader {
+  HANDLE input;
+  std::shared_ptr<PostedTasks> tasks;
+  std::function<void(std::span<const std::uint8_t>)> onBytes;
+  std::function<void()> onEnd;
+  HANDLE taken;
+};
+
+DWORD WINAPI readInput(void* parameter) {
+  auto* reader = static_cast<Reader*>(parameter);
+  for (;;) {
+    auto piece = std::make_shared<std::vector<std::uint8_t>>(64 * 1024);
+    DWORD read = 0;
+    if (!ReadFile(reader->input, piece->data(), static_cast<DWORD>(piece->size()), &read,
+                  nullptr) ||
+        read == 0)
+      break;
+    piece->resize(read);
+    reader->tasks->post([reader, piece] {
+      SetEvent(reader->taken);
+      reader->onBytes(*piece);
+    });
+    WaitForSingleObject(reader->taken, INFINITE);
+  }
+  reader->tasks->post(reader->onEnd);
+  return 0;
+}
+
+}  // namespace
+
+void startInputReader(HANDLE input, std::shared_ptr<PostedTasks> tasks,
+                      std::function<void(std::span<const std::uint8_t>)> onBytes,
+                      std::function<void()> onEnd) {
+  auto* reader = new Reader{input, std::move(tasks), std::move(onBytes), std::move(onEnd),
+                            CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+  HANDLE thread =
+      reader->taken == nullptr ? nullptr : CreateThread(nullptr, 0, &readInput, reader, 0, nullptr);
+  if (thread == nullptr)
+    throw std::runtime_error("the input cannot be read: no thread for it");
+  CloseHandle(thread);
+}
+
+}  // namespace hv
