@@ -79,7 +79,8 @@ HRESULT runMember(ControlObject& object, const MemberInfo& member, std::vector<V
   return caller.result ? toComVariant(value, *caller.result) : S_OK;
 }
 
-// The call as both kinds of caller make it; the library's exceptions leave it as they are.
+// The call as both kinds of caller make it. A failure it answers itself carries no exception
+// information; the library's exceptions leave it as they are.
 HRESULT runCall(ControlObject& object, DISPID id, WORD flags, const Caller& caller) {
   if (caller.params.cArgs > 0 && !caller.params.rgvarg)
     return E_INVALIDARG;
@@ -99,7 +100,7 @@ HRESULT runCall(ControlObject& object, DISPID id, WORD flags, const Caller& call
     }
     args.push_back(std::move(*value));
   }
-  return failedWithoutErrorInfo(runMember(object, member, args, caller));
+  return runMember(object, member, args, caller);
 }
 
 }  // namespace
@@ -109,7 +110,7 @@ HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* 
   static DISPPARAMS noArguments{};
   const Caller caller{params ? *params : noArguments, result, argumentError};
   try {
-    return runCall(object, id, flags, caller);
+    return failedWithoutErrorInfo(runCall(object, id, flags, caller));
   } catch (...) {
     // A caller that gave no EXCEPINFO still hears of a script error as DISP_E_EXCEPTION.
     EXCEPINFO unasked{};
@@ -128,7 +129,7 @@ HRESULT callControl(ControlObject& object, DISPID id, WORD flags,
     const bool put = flags == DISPATCH_PROPERTYPUT;
     DISPPARAMS params{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
                       put ? 1u : 0u};
-    return runCall(object, id, flags, {params, result, nullptr});
+    return failedWithoutErrorInfo(runCall(object, id, flags, {params, result, nullptr}));
   } catch (...) {
     return hresultOfCurrentException();
   }
