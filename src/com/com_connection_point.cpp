@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "com/com_errors.h"
 #include "com/dispatch_event_sink.h"
 #include "com/snapshot_enumerator.h"
-#include "control/dispatch_error.h"
 
 namespace hv {
 
@@ -19,29 +19,6 @@ ComConnectionPoint::ComConnectionPoint(IConnectionPointContainer* container,
 
 ComConnectionPoint::~ComConnectionPoint() {
   container_->Release();
-}
-
-HRESULT STDMETHODCALLTYPE ComConnectionPoint::QueryInterface(REFIID riid, void** object) {
-  if (!object)
-    return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-    *object = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE ComConnectionPoint::AddRef() {
-  return ++references_;
-}
-
-ULONG STDMETHODCALLTYPE ComConnectionPoint::Release() {
-  const ULONG left = --references_;
-  if (left == 0)
-    delete this;
-  return left;
 }
 
 HRESULT STDMETHODCALLTYPE ComConnectionPoint::GetConnectionInterface(IID* iid) {
@@ -69,51 +46,36 @@ HRESULT STDMETHODCALLTYPE ComConnectionPoint::Advise(IUnknown* sink, DWORD* cook
       FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
     return CONNECT_E_CANNOTCONNECT;
   }
-  std::shared_ptr<EventSink> wrapped;
-  try {
-    wrapped = std::make_shared<DispatchEventSink>(dispatch);
-  } catch (...) {
-    dispatch->Release();
-    return E_OUTOFMEMORY;
-  }
-  dispatch->Release();
-  try {
-    *cookie = events_.advise(std::move(wrapped));
+  // The library's sink holds a reference of its own for as long as the connection lasts.
+  const HRESULT hr = guarded([&] {
+    *cookie = events_.advise(std::make_shared<DispatchEventSink>(dispatch));
     return S_OK;
-  } catch (const DispatchError& error) {
-    return static_cast<HRESULT>(error.code());
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
+  dispatch->Release();
+  return hr;
 }
 
 HRESULT STDMETHODCALLTYPE ComConnectionPoint::Unadvise(DWORD cookie) {
-  try {
+  return guarded([&] {
     events_.unadvise(cookie);
     return S_OK;
-  } catch (const DispatchError& error) {
-    return static_cast<HRESULT>(error.code());
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 HRESULT STDMETHODCALLTYPE ComConnectionPoint::EnumConnections(IEnumConnections** connections) {
   if (!connections)
     return E_POINTER;
   *connections = nullptr;
-  try {
+  return guarded([&] {
     std::vector<CONNECTDATA> made;
     for (const auto& connection : events_.connections()) {
       // Base's own handlers of its downloader's events are no COM objects and are not listed.
       if (const auto* sink = dynamic_cast<const DispatchEventSink*>(connection.sink.get()))
         made.push_back({sink->handler(), connection.cookie});
     }
-    *connections = new ConnectionEnumerator(IID_IEnumConnections, std::move(made));
+    *connections = new ConnectionEnumerator(std::move(made));
     return S_OK;
-  } catch (...) {
-    return E_OUTOFMEMORY;
-  }
+  });
 }
 
 }  // namespace hv

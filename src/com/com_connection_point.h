@@ -2,23 +2,18 @@
 
 #include <ocidl.h>
 
-#include <atomic>
-
+#include "com/com_object.h"
 #include "control/connection_point.h"
 
 namespace hv {
 
 // The COM face of a control's outgoing interface. It keeps its container alive; sinks are
 // reached through IDispatch, the only way into a dispatch-only event interface.
-class ComConnectionPoint : public IConnectionPoint {
+class ComConnectionPoint : public ComObject<ComLifetime::OwnReferences, IConnectionPoint> {
  public:
   ComConnectionPoint(IConnectionPointContainer* container, ConnectionPoint& events,
                      const GUID& eventInterface);
-  virtual ~ComConnectionPoint();
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
+  ~ComConnectionPoint() override;
 
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE
@@ -28,7 +23,6 @@ class ComConnectionPoint : public IConnectionPoint {
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** connections) override;
 
  private:
-  std::atomic<ULONG> references_{1};
   IConnectionPointContainer* container_;
   ConnectionPoint& events_;
   GUID eventInterface_;

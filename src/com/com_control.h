@@ -4,17 +4,15 @@
 #include <oleauto.h>
 #include <olectl.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cwchar>
 #include <initializer_list>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "com/com_connection_point.h"
 #include "com/com_errors.h"
 #include "com/com_invoke.h"
+#include "com/com_object.h"
 #include "com/ole_embedding.h"
 #include "com/snapshot_enumerator.h"
 #include "com/type_library.h"
@@ -37,40 +35,17 @@ VARIANT byReference(short* value);
 VARIANT byReference(VARIANT* value);
 
 // The thin COM skin over one control instance: the dual default interface `Dual`, IDispatch,
-// connection points, class information, error information and what a container needs to embed
-// it. Every call goes to the plain C++ object through the dispatch layer; no C++ exception leaves
-// a method.
-template <typename Dual>
-class ComControl : public Dual,
-                   public IConnectionPointContainer,
-                   public IProvideClassInfo2,
-                   public ISupportErrorInfo {
+// connection points, class information, error information, what a container needs to embed it,
+// and the interfaces the class adds (`Extra`). Every call goes to the plain C++ object through
+// the dispatch layer; no C++ exception leaves a method.
+template <typename Dual, typename... Extra>
+class ComControl : public ComObject<ComLifetime::OwnReferences, Dual, IConnectionPointContainer,
+                                    IProvideClassInfo2, ISupportErrorInfo, Extra...> {
  public:
   // `site` is where the instance shows itself, the one it was created with.
   ComControl(std::shared_ptr<ControlObject> object, std::shared_ptr<Win32UiSite> site)
       : object_(std::move(object)),
         embedding_(*static_cast<Dual*>(this), object_->classInfo(), std::move(site)) {}
-  virtual ~ComControl() = default;
-  ComControl(const ComControl&) = delete;
-  ComControl& operator=(const ComControl&) = delete;
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object)
-      return E_POINTER;
-    *object = interfaceFor(riid);
-    if (!*object)
-      return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;
-    return left;
-  }
 
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
@@ -97,15 +72,12 @@ class ComControl : public Dual,
       ids[i] = DISPID_UNKNOWN;
     if (count == 0)
       return S_OK;
-    const HRESULT hr = guarded([&] {
+    return guarded([&] {
       if (!names[0])
-        return DISP_E_UNKNOWNNAME;
+        return failedWithoutErrorInfo(DISP_E_UNKNOWNNAME);
       ids[0] = idOfName(object_->classInfo(), textOf(names[0], wcslen(names[0])));
-      return S_OK;
+      return count == 1 ? S_OK : failedWithoutErrorInfo(DISP_E_UNKNOWNNAME);
     });
-    if (FAILED(hr))
-      return failedWithoutErrorInfo(hr == E_OUTOFMEMORY ? hr : DISP_E_UNKNOWNNAME);
-    return count == 1 ? S_OK : failedWithoutErrorInfo(DISP_E_UNKNOWNNAME);
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* exception,
@@ -124,7 +96,7 @@ class ComControl : public Dual,
     if (FAILED(hr))
       return hr;
     const HRESULT made = guarded([&] {
-      *points = new ConnectionPointEnumerator(IID_IEnumConnectionPoints, {point});
+      *points = new ConnectionPointEnumerator({point});
       return S_OK;
     });
     point->Release();
@@ -164,9 +136,6 @@ class ComControl : public Dual,
  protected:
   ControlObject& object() { return *object_; }
 
-  // What the class adds beyond the common interfaces (IObjectSafety on Base).
-  virtual void* classInterface(InterfaceKind) { return nullptr; }
-
   // A dual-interface member: the same call IDispatch makes, its result through `out`.
   template <typename Out>
   HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args, Out* out) {
@@ -174,27 +143,27 @@ class ComControl : public Dual,
       return failedWithoutErrorInfo(E_POINTER);
     VARIANT result;
     VariantInit(&result);
-    const HRESULT hr = guarded([&] { return call(id, flags, args, &result); });
+    const HRESULT hr = callControl(*object_, id, flags, args, &result);
     return SUCCEEDED(hr) ? failedWithoutErrorInfo(storeResult(result, out)) : hr;
   }
   HRESULT callMember(DISPID id, WORD flags, std::initializer_list<VARIANT> args) {
-    return guarded([&] { return call(id, flags, args, nullptr); });
+    return callControl(*object_, id, flags, args, nullptr);
   }
 
  private:
-  void* interfaceFor(REFIID riid) {
+  // The control object decides which interfaces the class answers to.
+  void* interfaceFor(REFIID riid) override {
     if (riid == IID_ISupportErrorInfo)
       return static_cast<ISupportErrorInfo*>(this);
-    switch (const InterfaceKind kind = object_->queryInterface(fromGuid(riid))) {
+    switch (object_->queryInterface(fromGuid(riid))) {
       case InterfaceKind::Unknown:
       case InterfaceKind::Dispatch:
         return static_cast<Dual*>(this);
-      case InterfaceKind::ConnectionPointContainer:
-        return static_cast<IConnectionPointContainer*>(this);
       case InterfaceKind::ProvideClassInfo:
         return static_cast<IProvideClassInfo2*>(this);
+      case InterfaceKind::ConnectionPointContainer:
       case InterfaceKind::ObjectSafety:
-        return classInterface(kind);
+        return this->listedInterface(riid);
       case InterfaceKind::Embedding:
         return embedding_.interfaceFor(riid);
       case InterfaceKind::None:
@@ -203,25 +172,6 @@ class ComControl : public Dual,
     return nullptr;
   }
 
-  // Early-bound callers see the script error as the HRESULT itself, with the thread's error
-  // object describing it.
-  HRESULT call(DISPID id, WORD flags, std::initializer_list<VARIANT> args, VARIANT* result) {
-    std::vector<VARIANT> reversed(args.begin(), args.end());
-    std::reverse(reversed.begin(), reversed.end());
-    DISPID named = DISPID_PROPERTYPUT;
-    const bool put = flags == DISPATCH_PROPERTYPUT;
-    DISPPARAMS params{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
-                      put ? 1u : 0u};
-    EXCEPINFO exception{};
-    const HRESULT hr = invokeControl(*object_, id, flags, &params, result, &exception, nullptr);
-    if (hr != DISP_E_EXCEPTION)
-      return hr;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    return exception.scode;
-  }
-
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<ControlObject> object_;
   OleEmbedding embedding_;
 };

@@ -2,7 +2,10 @@
 
 #include <oleauto.h>
 
+#include <new>
+
 #include "com/variant_bridge.h"
+#include "control/dispatch_error.h"
 
 namespace hv {
 namespace {
@@ -31,8 +34,6 @@ void setThreadErrorObject(const ScriptError& error) {
   create->Release();
 }
 
-}  // namespace
-
 HRESULT scodeOf(const ScriptError& error) {
   const std::int32_t number = error.number();
   if (number > 0 && number <= kLargestRuntimeErrorNumber)
@@ -40,20 +41,37 @@ HRESULT scodeOf(const ScriptError& error) {
   return static_cast<HRESULT>(number);
 }
 
+HRESULT reportScriptError(const ScriptError& error, EXCEPINFO* exception) {
+  setThreadErrorObject(error);
+  if (!exception)
+    return scodeOf(error);
+  *exception = EXCEPINFO{};
+  exception->bstrSource = allocBstr(error.source());
+  exception->bstrDescription = allocBstr(error.description());
+  exception->scode = scodeOf(error);
+  return DISP_E_EXCEPTION;
+}
+
+}  // namespace
+
 HRESULT failedWithoutErrorInfo(HRESULT hr) {
   if (FAILED(hr))
     SetErrorInfo(0, nullptr);
   return hr;
 }
 
-void reportScriptError(const ScriptError& error, EXCEPINFO* exception) {
-  if (exception) {
-    *exception = EXCEPINFO{};
-    exception->bstrSource = allocBstr(error.source());
-    exception->bstrDescription = allocBstr(error.description());
-    exception->scode = scodeOf(error);
+HRESULT hresultOfCurrentException(EXCEPINFO* exception) noexcept {
+  try {
+    throw;
+  } catch (const ScriptError& error) {
+    return reportScriptError(error, exception);
+  } catch (const DispatchError& error) {
+    return failedWithoutErrorInfo(static_cast<HRESULT>(error.code()));
+  } catch (const std::bad_alloc&) {
+    return failedWithoutErrorInfo(E_OUTOFMEMORY);
+  } catch (...) {
+    return failedWithoutErrorInfo(E_UNEXPECTED);
   }
-  setThreadErrorObject(error);
 }
 
 }  // namespace hv

@@ -1,6 +1,6 @@
 #include "com/com_invoke.h"
 
-#include <new>
+#include <iterator>
 #include <vector>
 
 #include "com/com_errors.h"
@@ -40,7 +40,6 @@ bool namedArgumentsAllowed(const DISPPARAMS& params, WORD flags) {
 struct Caller {
   const DISPPARAMS& params;
   VARIANT* result;
-  EXCEPINFO* exception;
   UINT* argumentError;
 
   std::size_t argumentCount() const { return params.cArgs; }
@@ -54,71 +53,86 @@ struct Caller {
   }
 };
 
+// By-reference parameters go back to the caller's variables, also when the member failed.
+void writeBackAll(const MemberInfo& member, const std::vector<Variant>& args, const Caller& caller,
+                  bool failed) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (member.params[i].byRef)
+      writeBack(args[i], caller.argument(i), failed);
+  }
+}
+
 HRESULT runMember(ControlObject& object, const MemberInfo& member, std::vector<Variant>& args,
                   const Caller& caller) {
   Variant value;
-  HRESULT hr = S_OK;
   try {
     value = invoke(object, member.id, member.kind, args);
-  } catch (const ScriptError& error) {
-    reportScriptError(error, caller.exception);
-    hr = DISP_E_EXCEPTION;
+  } catch (const ScriptError&) {
+    writeBackAll(member, args, caller, true);
+    throw;
   } catch (const DispatchError& error) {
     if (error.argument())
       caller.nameArgument(*error.argument());
-    return static_cast<HRESULT>(error.code());
+    throw;
   }
-  // The dispatch layer hands by-reference parameters back also when the member failed.
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (member.params[i].byRef)
-      writeBack(args[i], caller.argument(i), FAILED(hr));
-  }
-  if (SUCCEEDED(hr) && caller.result)
-    hr = toComVariant(value, *caller.result);
-  return hr;
+  writeBackAll(member, args, caller, false);
+  return caller.result ? toComVariant(value, *caller.result) : S_OK;
 }
 
-HRESULT invokeGuarded(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
-                      VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
-  try {
-    static DISPPARAMS noArguments{};
-    const Caller caller{params ? *params : noArguments, result, exception, argumentError};
-    if (caller.params.cArgs > 0 && !caller.params.rgvarg)
-      return E_INVALIDARG;
-    if (!namedArgumentsAllowed(caller.params, flags))
-      return DISP_E_NONAMEDARGS;
-    if (result)
-      VariantInit(result);
+// The call as both kinds of caller make it. A failure it answers itself carries no exception
+// information; the library's exceptions leave it as they are.
+HRESULT runCall(ControlObject& object, DISPID id, WORD flags, const Caller& caller) {
+  if (caller.params.cArgs > 0 && !caller.params.rgvarg)
+    return E_INVALIDARG;
+  if (!namedArgumentsAllowed(caller.params, flags))
+    return DISP_E_NONAMEDARGS;
+  if (caller.result)
+    VariantInit(caller.result);
 
-    const MemberInfo& member = callableMember(
-        object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), caller.argumentCount());
-    std::vector<Variant> args;
-    for (std::size_t i = 0; i < caller.argumentCount(); ++i) {
-      auto value = fromComVariant(caller.argument(i), member.params[i].type);
-      if (!value) {
-        caller.nameArgument(i);
-        return DISP_E_TYPEMISMATCH;
-      }
-      args.push_back(std::move(*value));
+  const MemberInfo& member = callableMember(
+      object.classInfo(), id, kindOfCall(object.classInfo(), id, flags), caller.argumentCount());
+  std::vector<Variant> args;
+  for (std::size_t i = 0; i < caller.argumentCount(); ++i) {
+    auto value = fromComVariant(caller.argument(i), member.params[i].type);
+    if (!value) {
+      caller.nameArgument(i);
+      return DISP_E_TYPEMISMATCH;
     }
-    return runMember(object, member, args, caller);
-  } catch (const DispatchError& error) {
-    return static_cast<HRESULT>(error.code());
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
+    args.push_back(std::move(*value));
   }
+  return runMember(object, member, args, caller);
 }
 
 }  // namespace
 
 HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept {
-  const HRESULT hr = invokeGuarded(object, id, flags, params, result, exception, argumentError);
-  // A script error has just described itself in the thread's error object; any other failure
-  // must not leave an earlier one there.
-  return hr == DISP_E_EXCEPTION ? hr : failedWithoutErrorInfo(hr);
+  static DISPPARAMS noArguments{};
+  const Caller caller{params ? *params : noArguments, result, argumentError};
+  try {
+    return failedWithoutErrorInfo(runCall(object, id, flags, caller));
+  } catch (...) {
+    // A caller that gave no EXCEPINFO still hears of a script error as DISP_E_EXCEPTION.
+    EXCEPINFO unasked{};
+    const HRESULT hr = hresultOfCurrentException(exception ? exception : &unasked);
+    SysFreeString(unasked.bstrSource);
+    SysFreeString(unasked.bstrDescription);
+    return hr;
+  }
+}
+
+HRESULT callControl(ControlObject& object, DISPID id, WORD flags,
+                    std::initializer_list<VARIANT> args, VARIANT* result) noexcept {
+  try {
+    std::vector<VARIANT> reversed(std::rbegin(args), std::rend(args));
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags == DISPATCH_PROPERTYPUT;
+    DISPPARAMS params{reversed.data(), put ? &named : nullptr, static_cast<UINT>(reversed.size()),
+                      put ? 1u : 0u};
+    return failedWithoutErrorInfo(runCall(object, id, flags, {params, result, nullptr}));
+  } catch (...) {
+    return hresultOfCurrentException();
+  }
 }
 
 }  // namespace hv

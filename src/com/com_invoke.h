@@ -2,6 +2,8 @@
 
 #include <oaidl.h>
 
+#include <initializer_list>
+
 #include "control/control_object.h"
 
 namespace hv {
@@ -12,5 +14,10 @@ namespace hv {
 // dispatch layer becomes its own HRESULT. No C++ exception leaves it.
 HRESULT invokeControl(ControlObject& object, DISPID id, WORD flags, DISPPARAMS* params,
                       VARIANT* result, EXCEPINFO* exception, UINT* argumentError) noexcept;
+
+// The same call from an early-bound caller of the dual interface, `args` in declaration order:
+// a script error is the HRESULT itself, with the thread's error object describing it.
+HRESULT callControl(ControlObject& object, DISPID id, WORD flags,
+                    std::initializer_list<VARIANT> args, VARIANT* result) noexcept;
 
 }  // namespace hv

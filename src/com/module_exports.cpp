@@ -6,14 +6,14 @@
 #include <deque>
 
 #include "com/com_class_factory.h"
+#include "com/com_errors.h"
 #include "com/module_instance.h"
 #include "com/registry_writer.h"
 #include "com/type_library.h"
 #include "com/variant_bridge.h"
-#include "win32/composition/win32_platform.h"
-#include "control/dispatch_error.h"
 #include "control/module_state.h"
 #include "orchestrate/library_catalog.h"
+#include "win32/composition/win32_platform.h"
 
 namespace hv {
 namespace {
@@ -40,7 +40,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
   if (!object)
     return E_POINTER;
   *object = nullptr;
-  try {
+  return hv::guarded([&] {
     // A deque: the factories hold their own reference counts and never move. Children come
     // from the module's own classes.
     static std::deque<hv::ComClassFactory> factories = [] {
@@ -55,9 +55,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* object) {
         return factory.QueryInterface(riid, object);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  });
 }
 
 STDAPI DllCanUnloadNow() {
@@ -65,23 +63,19 @@ STDAPI DllCanUnloadNow() {
 }
 
 STDAPI DllRegisterServer() {
-  try {
+  return hv::guarded([] {
     const std::wstring path = hv::modulePath();
     const auto keys = hv::registrationOf(path);
     const HRESULT hr = hv::writeRegistration(keys);
     if (FAILED(hr))
       hv::removeRegistration(keys, path);
     return hr;
-  } catch (...) {
-    return SELFREG_E_CLASS;
-  }
+  });
 }
 
 STDAPI DllUnregisterServer() {
-  try {
+  return hv::guarded([] {
     const std::wstring path = hv::modulePath();
     return hv::removeRegistration(hv::registrationOf(path), path);
-  } catch (...) {
-    return SELFREG_E_CLASS;
-  }
+  });
 }

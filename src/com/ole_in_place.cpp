@@ -166,9 +166,11 @@ HRESULT STDMETHODCALLTYPE OleEmbedding::GetWindow(HWND* window) {
 HRESULT STDMETHODCALLTYPE OleEmbedding::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (!position)
     return E_POINTER;
-  if (window_)
-    window_->place(*position, clip ? *clip : *position);
-  return S_OK;
+  return guarded([&] {
+    if (window_)
+      window_->place(*position, clip ? *clip : *position);
+    return S_OK;
+  });
 }
 
 }  // namespace hv

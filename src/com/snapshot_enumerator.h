@@ -2,10 +2,11 @@
 
 #include <ocidl.h>
 
-#include <atomic>
-#include <new>
 #include <utility>
 #include <vector>
+
+#include "com/com_errors.h"
+#include "com/com_object.h"
 
 namespace hv {
 
@@ -26,37 +27,16 @@ inline void releaseItem(const CONNECTDATA& connection) {
 // A COM enumerator (IEnumConnectionPoints, IEnumConnections) over the items as they were when it
 // was made: connections made or broken while a client walks it do not move its position.
 template <typename Enumerator, typename Item>
-class SnapshotEnumerator : public Enumerator {
+class SnapshotEnumerator : public ComObject<ComLifetime::OwnReferences, Enumerator> {
  public:
-  SnapshotEnumerator(const IID& iid, std::vector<Item> items, ULONG position = 0)
-      : iid_(iid), items_(std::move(items)), position_(position) {
+  explicit SnapshotEnumerator(std::vector<Item> items, ULONG position = 0)
+      : items_(std::move(items)), position_(position) {
     for (const Item& item : items_)
       holdItem(item);
   }
-  virtual ~SnapshotEnumerator() {
+  ~SnapshotEnumerator() override {
     for (const Item& item : items_)
       releaseItem(item);
-  }
-  SnapshotEnumerator(const SnapshotEnumerator&) = delete;
-  SnapshotEnumerator& operator=(const SnapshotEnumerator&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (!object)
-      return E_POINTER;
-    if (riid == IID_IUnknown || riid == iid_) {
-      *object = static_cast<Enumerator*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0)
-      delete this;
-    return left;
   }
 
   HRESULT STDMETHODCALLTYPE Next(ULONG count, Item* out, ULONG* fetched) override {
@@ -83,13 +63,14 @@ class SnapshotEnumerator : public Enumerator {
   HRESULT STDMETHODCALLTYPE Clone(Enumerator** copy) override {
     if (!copy)
       return E_POINTER;
-    *copy = new (std::nothrow) SnapshotEnumerator(iid_, items_, position_);
-    return *copy ? S_OK : E_OUTOFMEMORY;
+    *copy = nullptr;
+    return guarded([&] {
+      *copy = new SnapshotEnumerator(items_, position_);
+      return S_OK;
+    });
   }
 
  private:
-  std::atomic<ULONG> references_{1};
-  const IID& iid_;
   std::vector<Item> items_;
   ULONG position_;
 };

@@ -1,10 +1,12 @@
-// What outlives a call: class factories keep the module loaded while held, lock counts stay
-// balanced, and a download worker's file closes when the worker goes, on every thread.
+// What outlives a call: class factories and what a control hands out keep the module loaded while
+// held, lock counts stay balanced, and a download worker's file closes when the worker goes, on
+// every thread.
 #include <objbase.h>
 #include <oleauto.h>
 
 #include <atomic>
 #include <cwchar>
+#include <initializer_list>
 #include <string>
 
 #include "client_calls.h"
@@ -57,6 +59,31 @@ void checkFactories(Checks& checks) {
   factory->Release();
   checks.equal("with no factory, lock or instance left the module may unload", moduleCanUnload(),
                S_OK);
+}
+
+// What a control hands out keeps the module loaded after the control is gone: here an
+// enumerator of connections, which holds nothing of the control's.
+void checkHeldEnumerator(Checks& checks) {
+  IDispatch* base = createDispatch(kBaseClsid);
+  IConnectionPointContainer* container = nullptr;
+  if (base)
+    base->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+  IConnectionPoint* point = nullptr;
+  if (container)
+    container->FindConnectionPoint(guidOf("{A28959C2-D3C3-4521-A79A-17712D8DAB48}"), &point);
+  IEnumConnections* connections = nullptr;
+  if (point)
+    point->EnumConnections(&connections);
+  for (IUnknown* held : std::initializer_list<IUnknown*>{point, container, base}) {
+    if (held)
+      held->Release();
+  }
+  checks.check("Base's connections are enumerated", connections != nullptr);
+  if (!connections)
+    return;
+  checks.equal("a held enumerator keeps the module loaded", moduleCanUnload(), S_FALSE);
+  connections->Release();
+  checks.equal("with the enumerator released the module may unload", moduleCanUnload(), S_OK);
 }
 
 bool exists(const std::wstring& name) {
@@ -226,6 +253,7 @@ int runLoneThread(const std::wstring& name) {
 
 void checkLifetimes(Checks& checks) {
   checkFactories(checks);
+  checkHeldEnumerator(checks);
   checkFilesClose(checks);
   checkTwoApartments(checks);
   checkLoneThreadsEnd(checks);

@@ -7,16 +7,17 @@
 
 namespace hv {
 
-// Base as COM sees it: the dual interface _Base in function-table order, and IObjectSafety.
-class BaseComObject : public ComControl<_Base>, public IObjectSafety {
+// Its platform header gives IObjectSafety no identifier for __uuidof.
+template <>
+inline const IID& interfaceId<IObjectSafety>() {
+  return IID_IObjectSafety;
+}
+
+// The COM object of the Base control: the dual interface _Base in function-table order, and
+// IObjectSafety.
+class BaseControlComObject : public ComControl<_Base, IObjectSafety> {
  public:
   using ComControl::ComControl;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    return ComControl::QueryInterface(riid, object);
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ComControl::AddRef(); }
-  ULONG STDMETHODCALLTYPE Release() override { return ComControl::Release(); }
 
   HRESULT STDMETHODCALLTYPE get_HasCvxMime(VARIANT_BOOL* result) override;
   HRESULT STDMETHODCALLTYPE get_HasCvtMime(VARIANT_BOOL* result) override;
@@ -35,11 +36,6 @@ class BaseComObject : public ComControl<_Base>, public IObjectSafety {
                                                       DWORD* enabled) override;
   HRESULT STDMETHODCALLTYPE SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                       DWORD enabled) override;
-
- protected:
-  void* classInterface(InterfaceKind kind) override {
-    return kind == InterfaceKind::ObjectSafety ? static_cast<IObjectSafety*>(this) : nullptr;
-  }
 };
 
 }  // namespace hv

@@ -1,4 +1,4 @@
-#include "com/base_com_object.h"
+#include "com/base_control_com_object.h"
 #include "com/com_errors.h"
 #include "control/object_safety.h"
 
@@ -23,8 +23,9 @@ const Guid* identifierAt(const IID* riid, Guid& storage) {
 
 }  // namespace
 
-HRESULT STDMETHODCALLTYPE BaseComObject::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
-                                                                   DWORD* enabled) {
+HRESULT STDMETHODCALLTYPE BaseControlComObject::GetInterfaceSafetyOptions(REFIID riid,
+                                                                          DWORD* supported,
+                                                                          DWORD* enabled) {
   if (!supported || !enabled)
     return E_POINTER;
   return guarded([&] {
@@ -42,8 +43,8 @@ HRESULT STDMETHODCALLTYPE BaseComObject::GetInterfaceSafetyOptions(REFIID riid, 
   });
 }
 
-HRESULT STDMETHODCALLTYPE BaseComObject::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
-                                                                   DWORD enabled) {
+HRESULT STDMETHODCALLTYPE BaseControlComObject::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
+                                                                          DWORD enabled) {
   return guarded([&] {
     ObjectSafety* safety = queryObjectSafety(object());
     if (!safety)
