@@ -24,6 +24,15 @@ std::vector<Case> table() {
        .info = "OK",
        .body = patternBytes(5000),
        .bodyFailure = Codes{18, 12030}},
+      // A chunk size that is no number: the connection breaks in the middle of the body.
+      {.name = "bad-chunk",
+       .served = replyWithHeaders("Transfer-Encoding: chunked\r\n",
+                                  chunks(patternBytes(6000), 3000) + "zz\r\n"),
+       .needsSocket = true,
+       .info = "OK",
+       .body = patternBytes(6000),
+       .bodyFailure = Codes{56, 0},
+       .winInetBlind = true},
       {.name = "moved",
        .served = redirectReply("/contract/whole"),
        .needsSocket = true,
@@ -49,15 +58,15 @@ std::vector<Case> table() {
        .state = kTransferFailed,
        .code = {8, 12152},
        .info = "Both Content-Length and Transfer-Encoding: the body is framed two ways"},
+      // The heads come slowly enough that the port is cancelled, or gone, before them.
       {.name = "cancelled-before-head",
-       .served = dripped(okReply("abc"), 0, 1, 1),
+       .served = dripped(okReply("abc"), 0, 1, 10),
        .act = Act::kCancelBeforeHead},
       {.name = "cancelled-from-pump",
        .served =
            dripped(okReply(patternBytes(8000)), headLength(okReply(patternBytes(8000))), 100, 5),
        .act = Act::kCancelFromPump,
        .needsSocket = true},
-      // The head comes slowly enough that the port is gone before it.
       {.name = "destroyed-in-flight",
        .served = dripped(okReply("abc"), 0, 1, 10),
        .act = Act::kDestroyInFlight},

@@ -53,7 +53,8 @@ void readBody(const Case& c, Rig& rig, const Report& check) {
   check("then fails instead of ending, numbered kTransferFailure and told by its code",
         failure && failure->number() == kTransferFailure &&
             said.starts_with(numberToText(code) + u" "));
-  check("ResponseCode tells the failure", transfer.ResponseCode() == code);
+  check("ResponseCode tells the failure (" + std::to_string(transfer.ResponseCode()) + ")",
+        transfer.ResponseCode() == code && !transfer.ResponseInfo().empty());
   check("fails again when asked again", fails(transfer));
   transfer.Cancel();
   check("a cancel ends the failure", chunk(transfer).empty());
@@ -66,8 +67,10 @@ void read(const Case& c, Rig& rig, const Report& check) {
   check("the outcome is reported", rig.awaitState());
   check("with its state, once, on the owner's thread",
         rig.states == std::vector<std::int16_t>{c.state} && !rig.offThread);
-  check("ResponseCode", transfer.ResponseCode() == rig.pick(c.code));
-  check("ResponseInfo", toUtf8(transfer.ResponseInfo()) == c.info);
+  check("ResponseCode (" + std::to_string(transfer.ResponseCode()) + ")",
+        transfer.ResponseCode() == rig.pick(c.code));
+  check("ResponseInfo (" + toUtf8(transfer.ResponseInfo()) + ")",
+        toUtf8(transfer.ResponseInfo()) == c.info);
   for (const auto& [name, value] : c.headers)
     check("GetHeader(" + toUtf8(name) + ")", transfer.GetHeader(name) == value);
   if (c.state == kResponseCompleted)
