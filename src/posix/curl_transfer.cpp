@@ -1,7 +1,6 @@
 #include "posix/curl_transfer.h"
 
-#include <algorithm>
-#include <cstring>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -12,7 +11,6 @@
 #include "platform/transfer_pace.h"
 #include "platform/transfer_policy.h"
 #include "platform/transfer_rules.h"
-#include "platform/transfer_schemes.h"
 #include "posix/libcurl.h"
 #include "runtime/text_encoding.h"
 

@@ -6,7 +6,6 @@
 
 #include "platform/transfer_pace.h"
 #include "platform/transfer_policy.h"
-#include "runtime/text_encoding.h"
 #include "win32/win32_internet_errors.h"
 #include "win32/win32_message_pump.h"
 #include "win32/win32_transfer_hooks.h"
