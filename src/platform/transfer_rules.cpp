@@ -58,4 +58,30 @@ std::optional<std::string> redirectRefusal(std::string_view from, std::string_vi
   return std::nullopt;
 }
 
+HeadVerdict judgeHead(long status, std::string_view reason, const ResponseHeaders& headers,
+                      const PolicyFailureCodes& codes) {
+  if (isRedirect(status, headers))
+    return {HeadVerdict::kRedirect, {}};
+  if (const auto refusal = statusRefusal(status, reason))
+    return {HeadVerdict::kRefused, {TransferCode::serverStatus(status), *refusal}};
+  if (const auto fault = headers.framingFault()) {
+    const TransferCode code =
+        fault->kind == FramingFault::kLength ? codes.badLength : codes.badCoding;
+    return {HeadVerdict::kRefused, {code, fault->reason}};
+  }
+  return {HeadVerdict::kFile, {}};
+}
+
+std::optional<TransferFailure> redirectFailure(long status, std::string_view reason, TextView from,
+                                               const std::optional<Text>& to, int hop,
+                                               const RedirectPermission& permitted) {
+  const TransferCode code = TransferCode::serverStatus(status);
+  if (!to)
+    return TransferFailure{code, statusRefusal(status, reason).value_or("")};
+  const bool allowed = hasTransferScheme(toUtf8(*to)) && permitted && permitted(*to);
+  if (auto refusal = redirectRefusal(toAnsi(from), toAnsi(*to), hop, allowed))
+    return TransferFailure{code, std::move(*refusal)};
+  return std::nullopt;
+}
+
 }  // namespace hv

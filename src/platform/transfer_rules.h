@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/response_headers.h"
+#include "platform/transfer_code.h"
+#include "runtime/text.h"
 
 namespace hv {
 
@@ -26,5 +29,25 @@ std::optional<std::string> statusRefusal(long status, std::string_view reason);
 // (`permittedSite` says whether the site rule allows `to`), or from https to anything else.
 std::optional<std::string> redirectRefusal(std::string_view from, std::string_view to, int hop,
                                            bool permittedSite);
+
+// Whether a redirect may be followed to this URL; any refusal fails the request.
+using RedirectPermission = std::function<bool(TextView url)>;
+
+// What a final head (no 1xx) asks of its transfer: read the body as the file, judge a redirect,
+// or fail the request.
+struct HeadVerdict {
+  enum Kind { kFile, kRedirect, kRefused };
+  Kind kind;
+  TransferFailure refusal;  // kRefused
+};
+HeadVerdict judgeHead(long status, std::string_view reason, const ResponseHeaders& headers,
+                      const PolicyFailureCodes& codes);
+
+// The failure that ends the request instead of following the redirect number `hop` its head
+// (`status`, `reason`) asks for, from `from` to `to` (none when the head names no usable URL);
+// nothing when it is followed.
+std::optional<TransferFailure> redirectFailure(long status, std::string_view reason, TextView from,
+                                               const std::optional<Text>& to, int hop,
+                                               const RedirectPermission& permitted);
 
 }  // namespace hv

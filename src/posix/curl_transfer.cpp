@@ -1,7 +1,6 @@
 #include "posix/curl_transfer.h"
 
-#include <algorithm>
-#include <cstring>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -9,12 +8,10 @@
 
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
-#include "platform/transfer_response.h"
+#include "platform/transfer_pace.h"
+#include "platform/transfer_policy.h"
 #include "platform/transfer_rules.h"
-#include "platform/transfer_schemes.h"
 #include "posix/libcurl.h"
-#include "runtime/numeric_conversion.h"
-#include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
@@ -25,8 +22,10 @@ namespace {
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
 constexpr long kReceiveBuffer = 256 * 1024;
 constexpr auto kNetworkWaitSlice = std::chrono::milliseconds(1000);
-// A body that averages less than this over a whole time-out period is given up as timed out.
-constexpr std::size_t kLowestBytesPerSecond = 10;
+
+constexpr PolicyFailureCodes kCurlCodes{TransferCode::curl(CURLE_OPERATION_TIMEDOUT),
+                                        TransferCode::curl(CURLE_WEIRD_SERVER_REPLY),
+                                        TransferCode::curl(CURLE_BAD_CONTENT_ENCODING)};
 
 std::string_view trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
@@ -64,20 +63,20 @@ struct CurlTransferFactory::Multi {
 
 // One request at a time on one easy handle. libcurl's callbacks only buffer and post; page
 // script runs from posted notifications, so no script ever runs with libcurl on the stack.
-class CurlTransfer : public TransferResponse {
+class CurlTransfer : public TransferPolicy {
  public:
   explicit CurlTransfer(CurlTransferFactory::Multi& multi);
   ~CurlTransfer() override;
 
-  void onStateChanged(StateHandler handler) override { handler_ = std::move(handler); }
-  void Execute(TextView url) override;
-  void Cancel() override;
-  std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) override;
-
   void finished(CURLcode result);
 
  private:
-  enum class Phase { Idle, Requesting, Responded, Failed };
+  void startRequest(TextView url) override;
+  void stopRequest() override;
+  bool bodyReady(std::size_t count) override;
+  void waitForBody() override;
+  std::vector<std::uint8_t> takeBody(std::size_t count) override;
+  void notify(std::int16_t state) override;
 
   static std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* self);
   static std::size_t onBody(char* data, std::size_t size, std::size_t count, void* self);
@@ -89,37 +88,27 @@ class CurlTransfer : public TransferResponse {
   bool headerLine(std::string_view line);
   void endOfHeaders();
   std::size_t bodyData(const char* data, std::size_t size);
-  void respond();
-  void fail(std::int32_t code, const std::string& info);
+  void beginBody();
   void endBody(CURLcode result, const std::string& reason);
-  void notify(std::int16_t state);
   void followRedirect();
   void resumeWhenRoom();
-  void startPacePeriod();
-  void watchPace(std::chrono::milliseconds after);
+  void watchPace(EventLoop::Clock::duration after);
   void checkPace();
   std::string reasonFor(CURLcode result) const;
   std::size_t buffered() const { return buffer_.size(); }
 
   CurlTransferFactory::Multi& multi_;
   CURL* easy_ = nullptr;
-  StateHandler handler_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   // Notifications posted for an earlier request, or before a Cancel, are dropped on arrival.
   std::uint64_t generation_ = 0;
-  Phase phase_ = Phase::Idle;
   bool inMulti_ = false;
   bool paused_ = false;
   bool bodyEnded_ = false;
-  // The connection failed after the response was reported: once the bytes that did arrive are
-  // handed out, GetChunk reports the failure instead of an end that would look complete.
-  bool bodyFailed_ = false;
   bool redirecting_ = false;
   int redirects_ = 0;
   std::string currentUrl_;
   std::optional<EventLoop::TimerId> paceTimer_;
-  EventLoop::Clock::time_point periodStart_;
-  std::size_t periodBytes_ = 0;
+  PaceMeter pace_;
 
   bool httpResponse_ = false;
 
@@ -255,45 +244,34 @@ CURL* CurlTransfer::open() {
 }
 
 CurlTransfer::~CurlTransfer() {
-  *alive_ = false;
   stop();
   if (easy_ != nullptr)
     libcurl().easy_cleanup(easy_);
 }
 
-void CurlTransfer::Execute(TextView url) {
-  const std::string target = toUtf8(url);
-  if (!hasTransferScheme(target))
-    throw runtimeError(runtime_error::kInvalidProcedureCall);
-  Cancel();
+void CurlTransfer::startRequest(TextView url) {
   redirects_ = 0;
-  phase_ = Phase::Requesting;
-  start(target);
+  start(toUtf8(url));
 }
 
-void CurlTransfer::Cancel() {
+void CurlTransfer::stopRequest() {
   ++generation_;
   stop();
-  phase_ = Phase::Idle;
   buffer_.release();
   paused_ = false;
 }
 
-std::vector<std::uint8_t> CurlTransfer::GetChunk(std::int16_t size, std::int32_t) {
-  const auto alive = alive_;
-  const auto wanted = static_cast<std::size_t>(std::max<std::int16_t>(size, 0));
-  while (phase_ == Phase::Responded && buffered() < wanted && !bodyEnded_) {
-    resumeWhenRoom();
-    multi_.loop.waitAndPump(kNetworkWaitSlice);
-    if (!*alive)
-      return {};
-  }
-  if (phase_ != Phase::Responded || size <= 0)
-    return {};
-  if (bodyFailed_ && buffered() == 0) {
-    throw ScriptError(kTransferFailure, u"", numberToText(responseCode_) + u" " + responseInfo_);
-  }
-  std::vector<std::uint8_t> chunk = buffer_.take(wanted);
+bool CurlTransfer::bodyReady(std::size_t count) {
+  return buffered() >= count || bodyEnded_;
+}
+
+void CurlTransfer::waitForBody() {
+  resumeWhenRoom();
+  multi_.loop.waitAndPump(kNetworkWaitSlice);
+}
+
+std::vector<std::uint8_t> CurlTransfer::takeBody(std::size_t count) {
+  std::vector<std::uint8_t> chunk = buffer_.take(count);
   resumeWhenRoom();
   return chunk;
 }
@@ -302,33 +280,31 @@ void CurlTransfer::start(const std::string& url) {
   currentUrl_ = url;
   errorText_[0] = '\0';
   httpResponse_ = false;
-  status_ = 0;
-  reason_.clear();
-  headers_.clear();
+  forgetHead();
   redirecting_ = false;
   bodyEnded_ = false;
-  bodyFailed_ = false;
   try {
     open();
   } catch (const std::runtime_error& e) {
-    fail(CURLE_FAILED_INIT, e.what());
+    fail({TransferCode::curl(CURLE_FAILED_INIT), e.what()});
     return;
   }
   libcurl().easy_setopt(easy_, CURLOPT_URL, url.c_str());
   // Once any mapping is given, a request it does not cover must not fall back to a name lookup.
   if (const auto unmapped = multi_.connectToRecord.noteRequest(url)) {
-    fail(CURLE_COULDNT_RESOLVE_HOST,
-         serverText(*unmapped) + " matches no connect-to entry: nothing was looked up or sent");
+    fail({TransferCode::curl(CURLE_COULDNT_RESOLVE_HOST),
+          serverText(*unmapped) + " matches no connect-to entry: nothing was looked up or sent"});
     return;
   }
   libcurl().easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(timeoutSeconds_));
   if (libcurl().multi_add_handle(multi_.handle, easy_) != CURLM_OK) {
-    fail(CURLE_FAILED_INIT, "the request could not be started");
+    fail({TransferCode::curl(CURLE_FAILED_INIT), "the request could not be started"});
     return;
   }
   inMulti_ = true;
-  startPacePeriod();
-  watchPace(std::chrono::seconds(timeoutSeconds_));
+  pace_ = PaceMeter(timeoutSeconds_);
+  pace_.restart(EventLoop::Clock::now());
+  watchPace(pace_.period());
 }
 
 void CurlTransfer::stop() {
@@ -340,68 +316,64 @@ void CurlTransfer::stop() {
   paceTimer_.reset();
 }
 
-// A server may pace its answer to hold the request open for ever: the whole head must arrive
-// within the time-out, and the body must then average kLowestBytesPerSecond over every period of
-// the time-out. Time spent paused because the reader is behind counts against nobody.
-void CurlTransfer::startPacePeriod() {
-  periodStart_ = EventLoop::Clock::now();
-  periodBytes_ = 0;
-}
-
-void CurlTransfer::watchPace(std::chrono::milliseconds after) {
+// The pace is judged when a period may have run its course; a pause for the reader restarts it.
+void CurlTransfer::watchPace(EventLoop::Clock::duration after) {
   if (timeoutSeconds_ <= 0)
     return;
-  paceTimer_ = multi_.loop.startTimer(after, [this] {
+  paceTimer_ = multi_.loop.startTimer(std::chrono::ceil<std::chrono::milliseconds>(after), [this] {
     paceTimer_.reset();
     checkPace();
   });
 }
 
 void CurlTransfer::checkPace() {
-  if (phase_ != Phase::Requesting && phase_ != Phase::Responded)
+  if (phase() != Phase::kRequesting && phase() != Phase::kResponded)
     return;
-  const auto period = std::chrono::seconds(timeoutSeconds_);
-  const auto elapsed = EventLoop::Clock::now() - periodStart_;
-  if (paused_ || elapsed < period) {
-    watchPace(std::chrono::ceil<std::chrono::milliseconds>(paused_ ? period : period - elapsed));
+  const auto now = EventLoop::Clock::now();
+  if (paused_) {
+    watchPace(pace_.period());
     return;
   }
-  const std::string seconds = std::to_string(timeoutSeconds_) + " seconds";
-  if (phase_ == Phase::Requesting) {
-    stop();
-    fail(CURLE_OPERATION_TIMEDOUT, "Timed out: no response from the server within " + seconds);
-  } else if (periodBytes_ < kLowestBytesPerSecond * static_cast<std::size_t>(timeoutSeconds_)) {
-    stop();
-    endBody(CURLE_OPERATION_TIMEDOUT, "Timed out: fewer than " +
-                                          std::to_string(kLowestBytesPerSecond) +
-                                          " bytes a second from the server over " + seconds);
-  } else {
-    startPacePeriod();
-    watchPace(period);
+  switch (pace_.judge(now)) {
+    case PaceMeter::Verdict::kPeriodRunning:
+      watchPace(pace_.remaining(now));
+      return;
+    case PaceMeter::Verdict::kNextPeriod:
+      watchPace(pace_.period());
+      return;
+    case PaceMeter::Verdict::kTooSlow:
+      stop();
+      if (phase() == Phase::kRequesting) {
+        fail(headTimedOut(kCurlCodes, timeoutSeconds_));
+      } else {
+        bodyEnded_ = true;
+        failBody(bodyTooSlow(kCurlCodes, timeoutSeconds_));
+      }
+      return;
   }
 }
 
 void CurlTransfer::finished(CURLcode result) {
   stop();
-  if (phase_ == Phase::Responded) {
+  if (phase() == Phase::kResponded) {
     endBody(result, reasonFor(result));
     return;
   }
-  if (phase_ != Phase::Requesting)
+  if (phase() != Phase::kRequesting)
     return;
   if (redirecting_) {
     followRedirect();
     return;
   }
   if (result != CURLE_OK) {
-    fail(result, reasonFor(result));
+    fail({TransferCode::curl(result), reasonFor(result)});
     return;
   }
   if (httpResponse_) {
-    fail(CURLE_WEIRD_SERVER_REPLY, "The server sent no final response");
+    fail({TransferCode::curl(CURLE_WEIRD_SERVER_REPLY), "The server sent no final response"});
     return;
   }
-  respond();  // an ftp file with no bytes
+  beginBody();  // an ftp file with no bytes
   bodyEnded_ = true;
 }
 
@@ -409,11 +381,8 @@ void CurlTransfer::finished(CURLcode result) {
 // failure.
 void CurlTransfer::endBody(CURLcode result, const std::string& reason) {
   bodyEnded_ = true;
-  if (result == CURLE_OK)
-    return;
-  bodyFailed_ = true;
-  responseCode_ = result;
-  responseInfo_ = fromAnsi(reason);
+  if (result != CURLE_OK)
+    failBody({TransferCode::curl(result), reason});
 }
 
 std::string CurlTransfer::reasonFor(CURLcode result) const {
@@ -421,21 +390,17 @@ std::string CurlTransfer::reasonFor(CURLcode result) const {
 }
 
 void CurlTransfer::followRedirect() {
-  const auto code = static_cast<std::int32_t>(status_);
   char* location = nullptr;
   libcurl().easy_getinfo(easy_, CURLINFO_REDIRECT_URL, &location);
-  if (location == nullptr) {
-    fail(code, statusRefusal(status_, reason_).value_or(""));
+  std::optional<Text> target;
+  if (location != nullptr)
+    target = fromUtf8(location);
+  if (auto failure = redirectFailure(status_, reason_, fromUtf8(currentUrl_), target, ++redirects_,
+                                     multi_.settings.redirectAllowed)) {
+    fail(std::move(*failure));
     return;
   }
-  const std::string target = location;
-  const bool permitted = hasTransferScheme(target) && multi_.settings.redirectAllowed &&
-                         multi_.settings.redirectAllowed(target);
-  if (const auto refusal = redirectRefusal(currentUrl_, target, ++redirects_, permitted)) {
-    fail(code, *refusal);
-    return;
-  }
-  start(target);
+  start(location);
 }
 
 std::size_t CurlTransfer::onHeader(char* data, std::size_t size, std::size_t count, void* self) {
@@ -449,7 +414,7 @@ std::size_t CurlTransfer::onBody(char* data, std::size_t size, std::size_t count
 
 // Returns false to abort the transfer.
 bool CurlTransfer::headerLine(std::string_view line) {
-  if (phase_ == Phase::Responded)
+  if (phase() == Phase::kResponded)
     return true;  // trailers of a chunked body: the response was judged on its head
   line = withoutLineBreak(line);
   if (line.starts_with("HTTP/")) {
@@ -463,7 +428,7 @@ bool CurlTransfer::headerLine(std::string_view line) {
   }
   if (line.empty()) {
     endOfHeaders();
-    return phase_ != Phase::Failed;
+    return phase() != Phase::kFailed;
   }
   if (httpResponse_)
     headers_.addLine(line);
@@ -474,43 +439,39 @@ bool CurlTransfer::headerLine(std::string_view line) {
 void CurlTransfer::endOfHeaders() {
   if (!httpResponse_ || (status_ >= 100 && status_ < 200))
     return;
-  if (isRedirect(status_, headers_)) {
-    redirecting_ = true;
-    return;
+  HeadVerdict verdict = judgeHead(status_, reason_, headers_, kCurlCodes);
+  switch (verdict.kind) {
+    case HeadVerdict::kRedirect:
+      redirecting_ = true;
+      return;
+    case HeadVerdict::kRefused:
+      fail(std::move(verdict.refusal));
+      return;
+    case HeadVerdict::kFile:
+      beginBody();
+      return;
   }
-  if (const auto refusal = statusRefusal(status_, reason_)) {
-    fail(static_cast<std::int32_t>(status_), *refusal);
-    return;
-  }
-  if (const auto fault = headers_.framingFault()) {
-    fail(fault->kind == FramingFault::kLength ? CURLE_WEIRD_SERVER_REPLY
-                                              : CURLE_BAD_CONTENT_ENCODING,
-         fault->reason);
-    return;
-  }
-  respond();
 }
 
 std::size_t CurlTransfer::bodyData(const char* data, std::size_t size) {
   if (redirecting_)
     return size;  // a redirect's own body is not the file
-  if (phase_ == Phase::Requesting && !httpResponse_)
-    respond();  // ftp has no header block: the first data is the response
-  if (phase_ != Phase::Responded)
+  if (phase() == Phase::kRequesting && !httpResponse_)
+    beginBody();  // ftp has no header block: the first data is the response
+  if (phase() != Phase::kResponded)
     return 0;
   if (buffered() >= kBufferCapacity) {
     paused_ = true;
     return CURL_WRITEFUNC_PAUSE;
   }
   buffer_.append(data, size);
-  periodBytes_ += size;
+  pace_.count(size);
   return size;
 }
 
-void CurlTransfer::respond() {
-  if (phase_ != Phase::Requesting)
+void CurlTransfer::beginBody() {
+  if (phase() != Phase::kRequesting)
     return;
-  phase_ = Phase::Responded;
   if (!httpResponse_) {
     long code = 0;
     libcurl().easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &code);
@@ -520,30 +481,21 @@ void CurlTransfer::respond() {
     if (length >= 0)
       headers_.addLine("Content-Length: " + std::to_string(length));
   }
-  responseCode_ = static_cast<std::int32_t>(status_);
-  responseInfo_ = fromAnsi(serverText(reason_));
-  startPacePeriod();
-  notify(kResponseCompleted);
-}
-
-void CurlTransfer::fail(std::int32_t code, const std::string& info) {
-  phase_ = Phase::Failed;
-  responseCode_ = code;
-  responseInfo_ = fromAnsi(info);
-  notify(kTransferFailed);
+  pace_.restart(EventLoop::Clock::now());
+  respond();
 }
 
 void CurlTransfer::notify(std::int16_t state) {
   multi_.loop.post([this, alive = alive_, generation = generation_, state] {
-    if (*alive && generation == generation_ && handler_)
-      handler_(state);
+    if (*alive && generation == generation_)
+      deliver(state);
   });
 }
 
 void CurlTransfer::resumeWhenRoom() {
   if (paused_ && inMulti_ && buffered() < kBufferCapacity / 2) {
     paused_ = false;
-    startPacePeriod();
+    pace_.restart(EventLoop::Clock::now());
     libcurl().easy_pause(easy_, CURLPAUSE_CONT);
   }
 }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/transfer_control_port.h"
+#include "platform/transfer_rules.h"
 #include "posix/connect_to_record.h"
 #include "posix/event_loop.h"
 
@@ -14,8 +14,7 @@ namespace hv {
 struct CurlTransferSettings {
   // "HOST:PORT:ADDR:PORT" entries, as curl's --connect-to takes them.
   std::vector<std::string> connectTo;
-  // Whether a redirect may be followed to this URL; any refusal fails the request.
-  std::function<bool(const std::string& url)> redirectAllowed;
+  RedirectPermission redirectAllowed;
 };
 
 class CurlTransfer;

@@ -43,6 +43,10 @@ std::string internetErrorText(DWORD error) {
   return message.empty() ? "WinINet error " + std::to_string(error) : message;
 }
 
+TransferFailure internetFailure(DWORD error) {
+  return {TransferCode::winInet(error), internetErrorText(error)};
+}
+
 bool isTimeout(DWORD error) {
   return error == ERROR_INTERNET_TIMEOUT || error == kSocketTimedOut;
 }

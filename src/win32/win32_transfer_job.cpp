@@ -3,12 +3,11 @@
 #include <wininet.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <memory>
 
+#include "platform/transfer_pace.h"
 #include "platform/transfer_rules.h"
-#include "platform/transfer_schemes.h"
 #include "runtime/text_encoding.h"
 #include "win32/win32_internet_errors.h"
 #include "win32/win32_transfer_hooks.h"
@@ -21,13 +20,9 @@ namespace {
 // full, so memory stays bounded however large the file.
 constexpr std::size_t kBufferCapacity = 1024 * 1024;
 constexpr DWORD kReadSize = 64 * 1024;
-// A body that averages less than this over a whole time-out period is given up as timed out.
-constexpr std::size_t kLowestBytesPerSecond = 10;
 // The reader's own deadline for the head comes first; WinINet's receive time-out only ends a
 // worker whose server has gone silent.
 constexpr DWORD kReceiveGraceMillis = 1000;
-
-using Clock = std::chrono::steady_clock;
 
 struct HandleCloser {
   void operator()(void* handle) const { InternetCloseHandle(handle); }
@@ -35,8 +30,7 @@ struct HandleCloser {
 using InternetHandle = std::unique_ptr<void, HandleCloser>;
 
 TransferFailure lastFailure() {
-  const DWORD error = GetLastError();
-  return {static_cast<std::int32_t>(error), internetErrorText(error)};
+  return internetFailure(GetLastError());
 }
 
 std::wstring widened(TextView text) {
@@ -176,8 +170,7 @@ DWORD WINAPI TransferJob::threadMain(void* self) {
     job->run();
   } catch (...) {
     // Out of memory: whichever the reader waits for, the head or the body, ends in it.
-    const TransferFailure failure{static_cast<std::int32_t>(ERROR_NOT_ENOUGH_MEMORY),
-                                  internetErrorText(ERROR_NOT_ENOUGH_MEMORY)};
+    const TransferFailure failure = internetFailure(ERROR_NOT_ENOUGH_MEMORY);
     TransferHead head;
     head.failure = failure;
     job->publishHead(std::move(head));
@@ -319,16 +312,13 @@ std::optional<TransferFailure> TransferJob::exchange(Hop& hop, std::optional<Red
   head.status = static_cast<long>(status);
   head.reason = queryText(request, HTTP_QUERY_STATUS_TEXT);
   head.headers = headersOf(queryText(request, HTTP_QUERY_RAW_HEADERS_CRLF));
-  const auto code = static_cast<std::int32_t>(status);
-  if (isRedirect(head.status, head.headers)) {
-    redirect = Redirect{code, head.reason, *head.headers.find("Location")};
+  HeadVerdict verdict = judgeHead(head.status, head.reason, head.headers, kWinInetCodes);
+  if (verdict.kind == HeadVerdict::kRedirect) {
+    redirect = Redirect{head.status, head.reason, *head.headers.find("Location")};
     return std::nullopt;
   }
-  if (const auto refusal = statusRefusal(head.status, head.reason))
-    return TransferFailure{code, *refusal};
-  if (const auto fault = head.headers.framingFault())
-    return TransferFailure{static_cast<std::int32_t>(ERROR_HTTP_INVALID_SERVER_RESPONSE),
-                           fault->reason};
+  if (verdict.kind == HeadVerdict::kRefused)
+    return std::move(verdict.refusal);
   const auto expected = announcedLength(head.headers);
   publishHead(std::move(head));
   readBody(request, expected);
@@ -339,37 +329,30 @@ std::optional<TransferFailure> TransferJob::exchange(Hop& hop, std::optional<Red
 std::optional<TransferFailure> TransferJob::follow(const Redirect& redirect, int count,
                                                    std::wstring& url) {
   const auto target = combined(url, redirect.location);
-  if (!target)
-    return TransferFailure{redirect.status,
-                           statusRefusal(redirect.status, redirect.reason).value_or("")};
-  const Text from(url.begin(), url.end());
-  const Text text(target->begin(), target->end());
-  const bool permitted =
-      hasTransferScheme(toUtf8(text)) && order_.redirectAllowed && order_.redirectAllowed(text);
-  if (const auto refusal = redirectRefusal(toAnsi(from), toAnsi(text), count, permitted))
-    return TransferFailure{redirect.status, *refusal};
+  std::optional<Text> to;
+  if (target)
+    to = Text(target->begin(), target->end());
+  if (auto failure = redirectFailure(redirect.status, redirect.reason, Text(url.begin(), url.end()),
+                                     to, count, order_.redirectAllowed))
+    return failure;
   url = *target;
   return std::nullopt;
 }
 
-// A server may pace its body to hold the request open for ever: it must average
-// kLowestBytesPerSecond over every period of the time-out. Time spent waiting for the reader
-// counts against nobody. A server that goes silent runs into the receive time-out. A body framed
-// by its length ends there, whatever the server sends after it, as every HTTP library reads it.
+// The body is held to the pace the policy sets; a server that goes silent runs into the receive
+// time-out. A body framed by its length ends there, whatever the server sends after it, as every
+// HTTP library reads it.
 void TransferJob::readBody(HINTERNET request, std::optional<std::uint64_t> expected) {
   std::vector<char> chunk(kReadSize);
   std::uint64_t received = 0;
-  const auto period = std::chrono::seconds(order_.timeoutSeconds);
-  auto periodStart = Clock::now();
-  std::size_t periodBytes = 0;
+  PaceMeter pace(order_.timeoutSeconds);
+  pace.restart(PaceMeter::Clock::now());
   for (;;) {
     bool waited = false;
     if (!waitForRoom(waited))
       return;
-    if (waited) {
-      periodStart = Clock::now();
-      periodBytes = 0;
-    }
+    if (waited)
+      pace.restart(PaceMeter::Clock::now());
     if (expected && received == *expected)
       return endBody(std::nullopt);
     DWORD available = 0;
@@ -386,7 +369,7 @@ void TransferJob::readBody(HINTERNET request, std::optional<std::uint64_t> expec
     }
     if (got == 0) {
       if (expected && received < *expected) {
-        return endBody(TransferFailure{static_cast<std::int32_t>(ERROR_INTERNET_CONNECTION_ABORTED),
+        return endBody(TransferFailure{TransferCode::winInet(ERROR_INTERNET_CONNECTION_ABORTED),
                                        "Transfer closed with " +
                                            std::to_string(*expected - received) +
                                            " bytes remaining to read"});
@@ -396,26 +379,16 @@ void TransferJob::readBody(HINTERNET request, std::optional<std::uint64_t> expec
     if (!append(chunk.data(), got))
       return;
     received += got;
-    periodBytes += got;
-    if (order_.timeoutSeconds > 0 && Clock::now() - periodStart >= period) {
-      if (periodBytes < kLowestBytesPerSecond * static_cast<std::size_t>(order_.timeoutSeconds))
-        return endBody(timedOut("fewer than 10 bytes a second from the server over"));
-      periodStart = Clock::now();
-      periodBytes = 0;
-    }
+    pace.count(got);
+    if (pace.judge(PaceMeter::Clock::now()) == PaceMeter::Verdict::kTooSlow)
+      return endBody(bodyTooSlow(kWinInetCodes, order_.timeoutSeconds));
   }
 }
 
 TransferFailure TransferJob::bodyFailure(DWORD error) const {
   if (isTimeout(error))
-    return timedOut("fewer than 10 bytes a second from the server over");
-  return {static_cast<std::int32_t>(error), internetErrorText(error)};
-}
-
-TransferFailure TransferJob::timedOut(const char* what) const {
-  return {
-      static_cast<std::int32_t>(ERROR_INTERNET_TIMEOUT),
-      std::string("Timed out: ") + what + " " + std::to_string(order_.timeoutSeconds) + " seconds"};
+    return bodyTooSlow(kWinInetCodes, order_.timeoutSeconds);
+  return internetFailure(error);
 }
 
 // Posted under the lock: once abandon() has returned, nothing more reaches the window, which may

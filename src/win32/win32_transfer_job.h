@@ -5,22 +5,17 @@
 
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/body_buffer.h"
 #include "platform/response_headers.h"
+#include "platform/transfer_code.h"
+#include "platform/transfer_rules.h"
 #include "runtime/text.h"
 
 namespace hv {
-
-// A failure's number and text: WinINet's own, or ours in WinINet's numbering.
-struct TransferFailure {
-  std::int32_t code;
-  std::string info;  // ANSI
-};
 
 // What the head of the response said, or why there is none.
 struct TransferHead {
@@ -34,7 +29,7 @@ struct TransferHead {
 struct TransferOrder {
   std::wstring url;
   std::int32_t timeoutSeconds;
-  std::function<bool(TextView url)> redirectAllowed;
+  RedirectPermission redirectAllowed;
   HWND notices;
   WPARAM key;
   LPARAM serial;
@@ -76,7 +71,7 @@ class TransferJob {
 
   struct Hop;
   struct Redirect {
-    std::int32_t status;
+    long status;
     std::string reason;
     std::string location;
   };
@@ -87,7 +82,6 @@ class TransferJob {
   std::optional<TransferFailure> follow(const Redirect& redirect, int count, std::wstring& url);
   void readBody(HINTERNET request, std::optional<std::uint64_t> expected);
   TransferFailure bodyFailure(DWORD error) const;
-  TransferFailure timedOut(const char* what) const;
   void publishHead(TransferHead head);
   void endBody(std::optional<TransferFailure> failure);
   bool append(const char* data, std::size_t size);

@@ -2,15 +2,11 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <memory>
 
-#include "platform/transfer_response.h"
-#include "platform/transfer_rules.h"
-#include "platform/transfer_schemes.h"
-#include "runtime/numeric_conversion.h"
-#include "runtime/script_error.h"
-#include "runtime/text_encoding.h"
+#include "platform/transfer_pace.h"
+#include "platform/transfer_policy.h"
+#include "win32/win32_internet_errors.h"
 #include "win32/win32_message_pump.h"
 #include "win32/win32_transfer_hooks.h"
 #include "win32/win32_transfer_job.h"
@@ -31,51 +27,39 @@ struct JobReleaser {
 using JobReference = std::unique_ptr<TransferJob, JobReleaser>;
 
 // The transfer as its owner's thread sees it: every call and every notification on that thread.
-class Win32Transfer : public TransferResponse, private NoticeReceiver {
+class Win32Transfer : public TransferPolicy, private NoticeReceiver {
  public:
   explicit Win32Transfer(const Win32TransferSettings& settings)
       : settings_(settings), notices_(TransferNotices::ofThisThread()), key_(notices_.add(*this)) {}
   ~Win32Transfer() override {
-    *alive_ = false;
     Cancel();
     notices_.remove(key_);
   }
   Win32Transfer(const Win32Transfer&) = delete;
   Win32Transfer& operator=(const Win32Transfer&) = delete;
 
-  void onStateChanged(StateHandler handler) override { handler_ = std::move(handler); }
-  void Execute(TextView url) override;
-  void Cancel() override;
-  std::vector<std::uint8_t> GetChunk(std::int16_t size, std::int32_t dataType) override;
-
  private:
-  enum class Phase { Idle, Requesting, Responded, Failed };
+  void startRequest(TextView url) override;
+  void stopRequest() override;
+  bool bodyReady(std::size_t count) override { return !job_ || job_->canHandOut(count); }
+  void waitForBody() override;
+  std::vector<std::uint8_t> takeBody(std::size_t count) override;
+  void notify(std::int16_t state) override { deliver(state); }
 
   void onNotice(LPARAM serial) override;
   void onTimer() override;
-  void fail(std::int32_t code, const std::string& info);
-  void notify(std::int16_t state);
+  void failRequest(TransferFailure failure);
 
   const Win32TransferSettings& settings_;
   TransferNotices& notices_;
   const WPARAM key_;
-  StateHandler handler_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   JobReference job_;
   // A notice names the request it was posted for; one for an earlier request finds another.
   LPARAM serial_ = 0;
-  Phase phase_ = Phase::Idle;
   std::int32_t requestSeconds_ = 0;
 };
 
-void Win32Transfer::Execute(TextView url) {
-  if (!hasTransferScheme(toUtf8(url)))
-    throw runtimeError(runtime_error::kInvalidProcedureCall);
-  Cancel();
-  phase_ = Phase::Requesting;
-  status_ = 0;
-  reason_.clear();
-  headers_.clear();
+void Win32Transfer::startRequest(TextView url) {
   requestSeconds_ = requestTimeoutFor(timeoutSeconds_);
   job_.reset(TransferJob::start({std::wstring(url.begin(), url.end()), requestSeconds_,
                                  settings_.redirectAllowed, notices_.window(), key_, ++serial_}));
@@ -84,74 +68,52 @@ void Win32Transfer::Execute(TextView url) {
     notices_.startTimer(key_, static_cast<std::uint32_t>(requestSeconds_) * 1000);
 }
 
-void Win32Transfer::Cancel() {
+void Win32Transfer::stopRequest() {
   ++serial_;
   notices_.stopTimer(key_);
   job_.reset();
-  phase_ = Phase::Idle;
 }
 
-std::vector<std::uint8_t> Win32Transfer::GetChunk(std::int16_t size, std::int32_t) {
-  const auto alive = alive_;
-  const auto wanted = static_cast<std::size_t>(std::max<std::int16_t>(size, 0));
-  while (phase_ == Phase::Responded && job_ && !job_->canHandOut(wanted)) {
-    const HANDLE arrival = job_->arrival();
-    MsgWaitForMultipleObjectsEx(1, &arrival, kWaitSliceMillis, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    Win32MessagePump().pumpOnce();
-    if (!*alive)
-      return {};
-  }
-  if (phase_ != Phase::Responded || !job_ || size <= 0)
+void Win32Transfer::waitForBody() {
+  const HANDLE arrival = job_->arrival();
+  MsgWaitForMultipleObjectsEx(1, &arrival, kWaitSliceMillis, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  Win32MessagePump().pumpOnce();
+}
+
+std::vector<std::uint8_t> Win32Transfer::takeBody(std::size_t count) {
+  if (!job_)
     return {};
   std::optional<TransferFailure> failure;
-  std::vector<std::uint8_t> chunk = job_->take(wanted, failure);
-  if (failure) {
-    responseCode_ = failure->code;
-    responseInfo_ = fromAnsi(failure->info);
-    throw ScriptError(kTransferFailure, u"", numberToText(responseCode_) + u" " + responseInfo_);
-  }
+  std::vector<std::uint8_t> chunk = job_->take(count, failure);
+  if (failure)
+    failBody(std::move(*failure));
   return chunk;
 }
 
 void Win32Transfer::onNotice(LPARAM serial) {
-  if (serial != serial_ || phase_ != Phase::Requesting || !job_)
+  if (serial != serial_ || phase() != Phase::kRequesting || !job_)
     return;
   notices_.stopTimer(key_);
   TransferHead head = job_->head();
   if (head.failure) {
-    fail(head.failure->code, head.failure->info);
+    failRequest(std::move(*head.failure));
     return;
   }
   status_ = head.status;
   reason_ = std::move(head.reason);
   headers_ = std::move(head.headers);
-  responseCode_ = static_cast<std::int32_t>(status_);
-  responseInfo_ = fromAnsi(serverText(reason_));
-  phase_ = Phase::Responded;
-  notify(kResponseCompleted);
+  respond();
 }
 
 void Win32Transfer::onTimer() {
-  if (phase_ != Phase::Requesting)
-    return;
-  fail(static_cast<std::int32_t>(ERROR_INTERNET_TIMEOUT),
-       "Timed out: no response from the server within " + std::to_string(requestSeconds_) +
-           " seconds");
+  if (phase() == Phase::kRequesting)
+    failRequest(headTimedOut(kWinInetCodes, requestSeconds_));
 }
 
-void Win32Transfer::fail(std::int32_t code, const std::string& info) {
+// The job has nothing more to say.
+void Win32Transfer::failRequest(TransferFailure failure) {
   job_.reset();
-  phase_ = Phase::Failed;
-  responseCode_ = code;
-  responseInfo_ = fromAnsi(info);
-  notify(kTransferFailed);
-}
-
-// The handler may end this transfer: nothing of it is touched afterwards.
-void Win32Transfer::notify(std::int16_t state) {
-  const StateHandler handler = handler_;
-  if (handler)
-    handler(state);
+  fail(std::move(failure));
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <functional>
-
 #include "platform/transfer_control_port.h"
+#include "platform/transfer_rules.h"
 
 namespace hv {
 
 struct Win32TransferSettings {
   // Whether a redirect may be followed to this URL; any refusal fails the request. Called on a
   // worker thread.
-  std::function<bool(TextView url)> redirectAllowed;
+  RedirectPermission redirectAllowed;
 };
 
 // Transfers on WinINet, one worker thread per request. Each transfer belongs to the thread that

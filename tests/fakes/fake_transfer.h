@@ -3,14 +3,30 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/transfer_control_port.h"
+#include "platform/transfer_policy.h"
+#include "platform/transfer_schemes.h"
 #include "runtime/script_error.h"
+#include "runtime/text_encoding.h"
 #include "support/forwarding_transfer.h"
 
 namespace hv::testing {
+
+// Header names compare as HTTP compares them: ASCII letters in any case.
+struct HeaderNameLess {
+  static char16_t folded(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+  }
+  bool operator()(const Text& a, const Text& b) const {
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](char16_t x, char16_t y) { return folded(x) < folded(y); });
+  }
+};
 
 // A transfer whose response the test writes beforehand and whose notifications the test
 // delivers when it chooses.
@@ -19,8 +35,8 @@ class FakeTransfer : public TransferControl {
   void onStateChanged(StateHandler handler) override { handler_ = std::move(handler); }
 
   void Execute(TextView url) override {
-    if (refuseExecute)
-      throw ScriptError(35750, u"Inet", u"Unable to execute the request");
+    if (refuseExecute || !hasTransferScheme(toUtf8(url)))
+      throw runtimeError(runtime_error::kInvalidProcedureCall);
     executed.emplace_back(url);
     position_ = 0;
     cancelled = false;
@@ -39,6 +55,11 @@ class FakeTransfer : public TransferControl {
     std::vector<std::uint8_t> chunk(body.begin() + static_cast<long>(position_),
                                     body.begin() + static_cast<long>(position_ + n));
     position_ += n;
+    if (chunk.empty() && size > 0 && bodyFailure) {
+      responseCode = bodyFailure->first;
+      responseInfo = bodyFailure->second;
+      throw brokenBodyError(responseCode, responseInfo);
+    }
     return chunk;
   }
 
@@ -72,9 +93,12 @@ class FakeTransfer : public TransferControl {
   }
 
   std::vector<std::uint8_t> body;
-  std::map<Text, Text> headers;
+  std::map<Text, Text, HeaderNameLess> headers;
   std::int32_t responseCode = 0;
   Text responseInfo;
+  // The body ends short: once it is handed out, GetChunk fails with this ResponseCode and
+  // ResponseInfo.
+  std::optional<std::pair<std::int32_t, Text>> bodyFailure;
   std::int32_t timeoutSeconds = 0;
   bool refuseExecute = false;
   bool cancelled = false;

@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+
+#include "download/site_domain.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 #include "support/gzip_bytes.h"
@@ -10,6 +13,7 @@
 #include "support/loopback_http_server.h"
 #include "support/peak_memory.h"
 #include "support/self_signed_tls_server.h"
+#include "support/transfer_contract.h"
 
 namespace hv {
 namespace {
@@ -80,75 +84,72 @@ class CurlTransferTest : public ::testing::Test {
   std::vector<std::int16_t> states;
 };
 
-TEST_F(CurlTransferTest, ReportsThroughTheLoopThenStreamsTheBodyInChunks) {
-  const std::string body = patternBytes(10000);
-  server.route("/a", okReply(body));
-  execute("/a");
-  EXPECT_TRUE(states.empty()) << "never from inside Execute";
-  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
-  EXPECT_EQ(states, std::vector<std::int16_t>{kResponseCompleted});
-  EXPECT_EQ(transfer->GetHeader(u"STATUS"), u"200 OK");
-  EXPECT_EQ(transfer->GetHeader(u"content-length"), u"10000");
-  EXPECT_EQ(transfer->GetHeader(u"X-Absent"), u"");
-  EXPECT_EQ(transfer->ResponseCode(), 200);
-  EXPECT_EQ(chunk(), body.substr(0, 4096));
-  EXPECT_EQ(chunk(), body.substr(4096, 4096));
-  EXPECT_EQ(chunk(), body.substr(8192));
-  EXPECT_EQ(chunk(), "");
-  EXPECT_EQ(chunk(), "");
-}
-
-TEST_F(CurlTransferTest, OnlyHttpHttpsAndFtpAreExecuted) {
-  for (const char16_t* refused :
-       {u"file:///etc/passwd", u"gopher://127.0.0.1/", u"", u"dict://x/"}) {
-    try {
-      transfer->Execute(refused);
-      ADD_FAILURE() << "accepted a URL it must refuse";
-    } catch (const ScriptError& e) {
-      EXPECT_EQ(e.number(), 5);
-    }
+// The site's host mapped to a loopback server that serves every case of the contract.
+class CurlRig : public testing::contract::Rig {
+ public:
+  CurlRig() {
+    for (const auto& c : testing::contract::cases())
+      server_.route(testing::contract::path(c), c.served);
+    renew();
   }
-  loop.pumpOnce();
-  EXPECT_TRUE(states.empty());
+
+  TransferControl& transfer() override { return *transfer_; }
+  void execute(const testing::contract::Case& c) override {
+    transfer_->Execute(fromUtf8("http://www.corvantis.example" + testing::contract::path(c)));
+  }
+  bool awaitState() override {
+    return runUntil([&] { return !states.empty(); });
+  }
+  void letRequestLeave() override {
+    runUntil([&] { return !server_.requests().empty(); });
+  }
+  void pumpAWhile() override {
+    for (int i = 0; i < 100; ++i)
+      loop_.waitAndPump(std::chrono::milliseconds(1));
+  }
+  void cancelFromPump() override {
+    loop_.post([this] { transfer_->Cancel(); });
+  }
+  void destroyAndRenew() override {
+    transfer_.reset();
+    renew();
+  }
+  std::int32_t pick(const testing::contract::Codes& codes) const override { return codes.curl; }
+
+ private:
+  bool runUntil(const std::function<bool()>& done) {
+    return loop_.runUntil(done, EventLoop::Clock::now() + kLongestRun);
+  }
+  void renew() {
+    transfer_ = factory_.createTransferControl();
+    transfer_->onStateChanged([this](std::int16_t state) { record(state); });
+  }
+
+  LoopbackHttpServer server_;
+  EventLoop loop_;
+  CurlTransferFactory factory_{
+      loop_,
+      {{"www.corvantis.example:80:127.0.0.1:" + std::to_string(server_.port())},
+       isInsideSiteDomain}};
+  std::unique_ptr<TransferControl> transfer_;
+};
+
+class CurlContract : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(CurlContract, IsKept) {
+  CurlRig rig;
+  testing::contract::run(testing::contract::cases()[GetParam()], rig,
+                         [](const std::string& label, bool ok) { EXPECT_TRUE(ok) << label; });
 }
 
-TEST_F(CurlTransferTest, CancelBeforeTheResponseSilencesTheRequest) {
-  testing::Reply slow = okReply("abc");
-  slow.dripBytes = 1;
-  slow.dripPause = std::chrono::milliseconds(1);
-  server.route("/a", slow);
-  execute("/a");
-  ASSERT_TRUE(runUntil([&] { return !server.requests().empty(); }));
-  transfer->Cancel();
-  transfer->Cancel();
-  for (int i = 0; i < 100; ++i)
-    loop.waitAndPump(std::chrono::milliseconds(1));
-  EXPECT_TRUE(states.empty());
-  EXPECT_EQ(chunk(), "");
-}
-
-TEST_F(CurlTransferTest, CancelFromInsideAPumpEndsAWaitingGetChunk) {
-  testing::Reply drip = okReply(patternBytes(8000));
-  drip.dripBytes = 100;
-  drip.dripPause = std::chrono::milliseconds(5);
-  server.route("/a", drip);
-  execute("/a");
-  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
-  loop.post([&] { transfer->Cancel(); });
-  EXPECT_EQ(chunk(), "") << "the wait pumps, the cancel runs, and nothing more is handed out";
-}
-
-TEST_F(CurlTransferTest, ANotificationForADestroyedTransferIsDropped) {
-  server.route("/a", okReply("abc"));
-  execute("/a");
-  ASSERT_TRUE(runUntil([&] { return server.requests().size() == 1; }));
-  for (int i = 0; i < 20; ++i)
-    loop.waitAndPump(std::chrono::milliseconds(1));
-  transfer.reset();
-  for (int i = 0; i < 5; ++i)
-    loop.pumpOnce();
-  SUCCEED() << "nothing called into the freed transfer (the sanitizer build checks)";
-}
+INSTANTIATE_TEST_SUITE_P(Cases, CurlContract,
+                         ::testing::Range<std::size_t>(0, testing::contract::cases().size()),
+                         [](const auto& info) {
+                           std::string name = testing::contract::cases()[info.param].name;
+                           for (char& c : name)
+                             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name + "_" + std::to_string(info.param);
+                         });
 
 TEST_F(CurlTransferTest, AnUntrustedCertificateFailsTheRequest) {
   testing::SelfSignedTlsServer impostor;
@@ -157,23 +158,6 @@ TEST_F(CurlTransferTest, AnUntrustedCertificateFailsTheRequest) {
   ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
   EXPECT_EQ(states, std::vector<std::int16_t>{kTransferFailed});
   EXPECT_EQ(transfer->ResponseCode(), 60) << "peer certificate cannot be authenticated";
-}
-
-TEST_F(CurlTransferTest, ABodyCutByTheConnectionHandsOutItsBytesThenTheFailure) {
-  server.route("/a", replyWithHeaders("Transfer-Encoding: chunked\r\n",
-                                      testing::chunks(patternBytes(6000), 3000) + "zz\r\n"));
-  execute("/a");
-  ASSERT_TRUE(runUntil([&] { return !states.empty(); }));
-  std::optional<ScriptError> failure;
-  EXPECT_EQ(body(failure), patternBytes(6000));
-  ASSERT_TRUE(failure.has_value()) << "the body must not end as if it were whole";
-  EXPECT_EQ(failure->number(), kTransferFailure);
-  EXPECT_THAT(toUtf8(failure->description()), ::testing::StartsWith("56 Illegal"));
-  EXPECT_EQ(transfer->ResponseCode(), 56);
-  EXPECT_THROW(chunk(), ScriptError) << "asked again, it fails again";
-  EXPECT_EQ(states, std::vector<std::int16_t>{kResponseCompleted});
-  transfer->Cancel();
-  EXPECT_EQ(chunk(), "");
 }
 
 // The pace rule judges each period of the time-out on its own: a slow body that keeps coming

@@ -5,7 +5,8 @@
 //
 //   hvdetector_wine_test_site [ROUTE=FILE]...   e.g. /dl/setup.exe=build-win64/.../program.exe
 //
-//   www.corvantis.example      the site: documents, errors, redirects, short and dripping bodies
+//   www.corvantis.example      the site: documents, errors, redirects, short and dripping bodies,
+//                              and the transfer contract's cases under /contract/
 //   silent.corvantis.example   accepts the request and never answers
 //   stall.corvantis.example    sends a head and part of the body, then falls silent
 //   impostor.corvantis.example https with a certificate it signed itself (port 443)
@@ -24,6 +25,7 @@
 
 #include "support/loopback_http_server.h"
 #include "support/self_signed_tls_server.h"
+#include "support/transfer_contract.h"
 
 namespace {
 
@@ -72,6 +74,9 @@ void routeSite(LoopbackHttpServer& site) {
   drip.dripBytes = 100;
   drip.dripPause = std::chrono::milliseconds(25);
   site.route("/dl/drip.cvx", drip);
+  // What the client's transfer port checks are played on.
+  for (const auto& c : hv::testing::contract::cases())
+    site.route(hv::testing::contract::path(c), c.served);
 }
 
 // "ROUTE=FILE": the file's bytes at that route. An argument of another form, or a file that
