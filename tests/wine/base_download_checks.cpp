@@ -105,9 +105,12 @@ void checkDownloadLoop(Checks& checks) {
   VariantClear(&source);
   VariantClear(&dest);
   checks.equal(label + ": every call succeeds", refused, 0);
-  checks.check(label + ": at most a few worker threads at once (" +
+  // A superseded worker ends when the site next speaks, so how many wait at once depends on how
+  // busy the machine is (8 on a quiet one, over 20 beside a build); one thread per call would be
+  // 1000. The bound is the design's, not a timing.
+  checks.check(label + ": far fewer worker threads than calls at once (" +
                    std::to_string(mostThreads - threads) + " more)",
-               mostThreads - threads <= 8);
+               mostThreads - threads <= kCalls / 16);
   std::set<std::wstring> landed;
   checks.check(label + ": the last download, and only it, lands",
                pumpUntil(
