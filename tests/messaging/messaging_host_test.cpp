@@ -151,7 +151,7 @@ TEST_F(MessagingHostFlows, LaunchFetchesTheDocumentWithItsPanel) {
   EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
   json last = nullptr;
   int progress = 0, panels = 0;
-  while (const auto message = page.receive(true, 3000)) {
+  while (const auto message = page.receive(true)) {
     if (message->value("name", "") == "Progress") {
       ++progress;
       EXPECT_TRUE((*message)["detail"].contains("bytesRemaining"));
