@@ -7,6 +7,7 @@
 #include "control/library_identity.h"
 #include "control/registration.h"
 #include "control/resources.h"
+#include "messaging/browser_keys.h"
 #include "runtime/text_encoding.h"
 #include "runtime/xml_text.h"
 
@@ -46,6 +47,16 @@ std::string installerValue(const Text& value) {
        at = text.find(kFolderStandIn, at + kFolderProperty.size()))
     text.replace(at, kFolderStandIn.size(), kFolderProperty);
   return xmlEscaped(text);
+}
+
+// The packaging script puts the signed host under this name beside the generated sources.
+constexpr std::string_view kMessagingHost = "hvdetector-messaging-host.exe";
+
+constexpr ManifestKind kManifestKinds[] = {ManifestKind::Chromium, ManifestKind::Firefox};
+
+// The installer's file identifier of a manifest, which a formatted value names as [#id].
+std::string manifestFileId(ManifestKind kind) {
+  return kind == ManifestKind::Chromium ? "ChromiumManifest" : "FirefoxManifest";
 }
 
 // Registering the module writes under the classes root only.
@@ -100,6 +111,29 @@ std::string installerRegistryInclude() {
     }
     out += "  </RegistryKey>\n";
   }
+  return out + "</Include>\n";
+}
+
+std::vector<DeploymentText> installedManifests() {
+  std::vector<DeploymentText> manifests;
+  for (const ManifestKind kind : kManifestKinds)
+    manifests.push_back({manifestFileName(kind), manifestText(kind, kMessagingHost)});
+  return manifests;
+}
+
+std::string installerMessagingHostInclude() {
+  const std::string host(kMessagingHost);
+  std::string out = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Include>\n";
+  out += "  <File Id=\"MessagingHost\" Name=\"" + host + "\" Source=\"" + host +
+         "\" KeyPath=\"yes\" />\n";
+  for (const ManifestKind kind : kManifestKinds) {
+    const std::string name = manifestFileName(kind);
+    out += "  <File Id=\"" + manifestFileId(kind) + "\" Name=\"" + name + "\" Source=\"" + name +
+           "\" />\n";
+  }
+  for (const auto& browser : kBrowserKeys)
+    out += "  <RegistryValue Root=\"HKLM\" Key=\"" + xmlEscaped(hostKey(browser)) +
+           "\" Type=\"string\" Value=\"[#" + manifestFileId(browser.manifest) + "]\" />\n";
   return out + "</Include>\n";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace hv {
 
@@ -13,5 +14,17 @@ std::string cabinetInf();
 // component: the same keys and values that registering the module writes, with the module's
 // path written as the installer's folder property, so that uninstalling removes exactly them.
 std::string installerRegistryInclude();
+
+// The messaging host's part of the installer's component: the program, the two browser
+// manifests beside it, and each browser's key for the whole machine naming its manifest.
+std::string installerMessagingHostInclude();
+
+struct DeploymentText {
+  std::string name;
+  std::string text;
+};
+// The manifests the installer puts beside the messaging host, naming it by its file name: the
+// browsers find a relative path beside the manifest, wherever the administrator installs.
+std::vector<DeploymentText> installedManifests();
 
 }  // namespace hv

@@ -1,5 +1,6 @@
 // Writes the sources of the Windows module's type libraries and resources into one folder, with
-// the files that deploy it: the cabinet's INF and the installer's registry rows.
+// the files that deploy it: the cabinet's INF, the installer's registry rows, and the messaging
+// host's part of the installer with the browser manifests it installs.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -38,7 +39,10 @@ int main(int argc, char** argv) {
   bool ok = writeText(folder / "HVDetector.idl", hv::typeLibraryIdl()) &&
             writeText(folder / "module.rc", hv::resourceScript("HVDetector.tlb")) &&
             writeText(folder / "CorvantisHalverineDetector.inf", hv::cabinetInf()) &&
-            writeText(folder / "registration.wxi", hv::installerRegistryInclude());
+            writeText(folder / "registration.wxi", hv::installerRegistryInclude()) &&
+            writeText(folder / "messaging-host.wxi", hv::installerMessagingHostInclude());
+  for (const auto& manifest : hv::installedManifests())
+    ok = ok && writeText(folder / manifest.name, manifest.text);
   for (const auto& file : hv::resourceFiles())
     ok = ok && writeFile(folder / file.name, file.bytes.data(), file.bytes.size());
   return ok ? 0 : 1;

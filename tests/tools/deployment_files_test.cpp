@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <iterator>
 #include <string>
 
 #include "control/registration.h"
@@ -50,6 +51,49 @@ TEST(DeploymentFiles, TheInstallerRowsAreTheModulesOwnRegistration) {
   EXPECT_EQ(occurrences(rows, "Value=\"[INSTALLFOLDER]\""), 1u) << "the help folder";
   EXPECT_NE(rows.find("Key=\"TypeLib\\{350C45A9-FCCA-4A96-8572-75B686F0CC80}\\3.2\\0\\win32\""),
             std::string::npos);
+}
+
+// The machine's key of each browser names the installed manifest it reads; the manifests name the
+// host beside them, so the administrator may install anywhere.
+TEST(DeploymentFiles, TheInstallerRegistersTheMessagingHostWithEveryBrowser) {
+  const std::string rows = installerMessagingHostInclude();
+  const struct {
+    const char* key;
+    const char* manifest;
+  } keys[] = {
+      {"Software\\Google\\Chrome\\NativeMessagingHosts\\com.corvantis.hvdetector",
+       "ChromiumManifest"},
+      {"Software\\Microsoft\\Edge\\NativeMessagingHosts\\com.corvantis.hvdetector",
+       "ChromiumManifest"},
+      {"Software\\Mozilla\\NativeMessagingHosts\\com.corvantis.hvdetector", "FirefoxManifest"},
+  };
+  EXPECT_EQ(occurrences(rows, "<RegistryValue "), std::size(keys));
+  for (const auto& key : keys)
+    EXPECT_NE(rows.find(std::string("<RegistryValue Root=\"HKLM\" Key=\"") + key.key +
+                        "\" Type=\"string\" Value=\"[#" + key.manifest + "]\" />"),
+              std::string::npos)
+        << key.key;
+  EXPECT_NE(rows.find("<File Id=\"MessagingHost\" Name=\"hvdetector-messaging-host.exe\""),
+            std::string::npos);
+
+  const auto manifests = installedManifests();
+  const struct {
+    const char* id;
+    const char* name;
+    const char* callers;
+  } files[] = {
+      {"ChromiumManifest", "com.corvantis.hvdetector.chromium.json", "\"allowed_origins\""},
+      {"FirefoxManifest", "com.corvantis.hvdetector.firefox.json", "\"allowed_extensions\""},
+  };
+  ASSERT_EQ(manifests.size(), std::size(files));
+  for (std::size_t i = 0; i < manifests.size(); ++i) {
+    EXPECT_EQ(manifests[i].name, files[i].name);
+    EXPECT_NE(rows.find(std::string("<File Id=\"") + files[i].id + "\" Name=\"" + files[i].name),
+              std::string::npos);
+    EXPECT_NE(manifests[i].text.find("\"path\": \"hvdetector-messaging-host.exe\""),
+              std::string::npos);
+    EXPECT_NE(manifests[i].text.find(files[i].callers), std::string::npos);
+  }
 }
 
 }  // namespace

@@ -5,26 +5,11 @@
 #include <ostream>
 #include <string_view>
 
-#include "control/browser_identity.h"
-#include "messaging/browser_manifests.h"
+#include "messaging/browser_keys.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
-
-enum class Manifest { Chromium, Firefox };
-
-struct BrowserKey {
-  const char* browser;
-  const wchar_t* key;  // under HKEY_CURRENT_USER, the host's name appended
-  Manifest manifest;
-};
-
-const BrowserKey kBrowserKeys[] = {
-    {"Google Chrome", L"Software\\Google\\Chrome\\NativeMessagingHosts\\", Manifest::Chromium},
-    {"Microsoft Edge", L"Software\\Microsoft\\Edge\\NativeMessagingHosts\\", Manifest::Chromium},
-    {"Firefox", L"Software\\Mozilla\\NativeMessagingHosts\\", Manifest::Firefox},
-};
 
 std::wstring wide(std::string_view ascii) {
   return std::wstring(ascii.begin(), ascii.end());
@@ -35,7 +20,7 @@ std::string utf8(const std::wstring& text) {
 }
 
 std::wstring keyOf(const BrowserKey& browser) {
-  return browser.key + wide(kNativeHostName);
+  return wide(hostKey(browser));
 }
 
 // %LOCALAPPDATA%\Corvantis\HVDetector\, made when missing; empty when there is none.
@@ -51,9 +36,8 @@ std::wstring manifestFolder() {
   return folder + L"\\";
 }
 
-std::wstring manifestPath(const std::wstring& folder, Manifest manifest) {
-  return folder + wide(kNativeHostName) +
-         (manifest == Manifest::Chromium ? L".chromium.json" : L".firefox.json");
+std::wstring manifestPath(const std::wstring& folder, ManifestKind manifest) {
+  return folder + wide(manifestFileName(manifest));
 }
 
 bool writeFile(const std::wstring& path, const std::string& text) {
@@ -93,11 +77,9 @@ bool registerWithBrowsers(const std::wstring& hostPath, std::ostream& out) {
     out << "not registered: the user has no local application data folder (LOCALAPPDATA)\n";
     return false;
   }
-  for (const Manifest manifest : {Manifest::Chromium, Manifest::Firefox}) {
-    const std::string host = utf8(hostPath);
+  for (const ManifestKind manifest : {ManifestKind::Chromium, ManifestKind::Firefox}) {
     const std::wstring path = manifestPath(folder, manifest);
-    if (!writeFile(path, manifest == Manifest::Chromium ? chromiumManifest(host)
-                                                        : firefoxManifest(host))) {
+    if (!writeFile(path, manifestText(manifest, utf8(hostPath)))) {
       out << "not registered: " << utf8(path) << " cannot be written\n";
       return false;
     }
@@ -122,7 +104,7 @@ bool unregisterFromBrowsers(std::ostream& out) {
     all = all && gone;
   }
   if (const std::wstring folder = manifestFolder(); !folder.empty()) {
-    for (const Manifest manifest : {Manifest::Chromium, Manifest::Firefox})
+    for (const ManifestKind manifest : {ManifestKind::Chromium, ManifestKind::Firefox})
       DeleteFileW(manifestPath(folder, manifest).c_str());
     RemoveDirectoryW(folder.c_str());
   }
