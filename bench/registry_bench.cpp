@@ -8,9 +8,9 @@
 #include <iostream>
 
 #include "control/dispatch.h"
-#include "host/host_platform.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
+#include "posix/composition/posix_platform.h"
 
 namespace hv {
 namespace {
@@ -60,9 +60,7 @@ void readAllFive(Base& base, benchmark::State& state) {
 
 void BM_FiveDetectionPropertiesFrom10000Keys(benchmark::State& state) {
   ScratchStore store;
-  CommandContext context{
-      {.registry = store.folder().string(), .log = ""}, {}, std::cout, std::cerr};
-  HostPlatform host(context);
+  PosixPlatform host({.registry = store.folder().string(), .log = ""}, std::cerr);
   const ClassCatalog catalog = libraryCatalog(host.platform());
   Base base(host.platform(), {catalog, nullUiSite()});
   readAllFive(base, state);  // the first read parses the store

@@ -54,7 +54,8 @@ install(FILES page/hvdetector.js DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector
 install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
   COMPONENT runtime)
 
-set(hvdetector_libraries ${HVDETECTOR_CORE_LAYERS} hvdetector_reg_store hvdetector_posix)
+set(hvdetector_libraries ${HVDETECTOR_CORE_LAYERS} hvdetector_transfer hvdetector_reg_store
+  hvdetector_posix)
 install(TARGETS hvdetector_core ${hvdetector_libraries} EXPORT HVDetectorTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development)
 foreach(library IN LISTS hvdetector_libraries)
@@ -65,17 +66,23 @@ endforeach()
 # Windows layers are not part of the library others build on.
 install(DIRECTORY src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/hvdetector COMPONENT development
   FILES_MATCHING PATTERN "*.h" PATTERN "host" EXCLUDE PATTERN "win32" EXCLUDE
-  PATTERN "com" EXCLUDE)
-# The POSIX headers moved from platform/posix/ to posix/ in this release (the .reg store to
-# posix/reg_store/); for this release the old names still work, each forwarding to the new one.
-file(GLOB_RECURSE posix_headers RELATIVE ${PROJECT_SOURCE_DIR}/src CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/posix/*.h)
-foreach(header IN LISTS posix_headers)
-  get_filename_component(name ${header} NAME)
-  set(forward ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/${name})
-  file(WRITE ${forward}.new "#pragma once\n// Moved: include \"${header}\" instead.\n#include \"${header}\"\n")
-  file(COPY_FILE ${forward}.new ${forward} ONLY_IF_DIFFERENT)
-endforeach()
+  PATTERN "com" EXCLUDE PATTERN "composition" EXCLUDE)
+# Headers that moved keep their old names for this release, each forwarding to the new one: the
+# POSIX adapters from platform/posix/ to posix/ (the .reg store to posix/reg_store/), the logic
+# every transfer shares from platform/ to transfer/.
+function(hvdetector_forward_headers old_folder new_folder)
+  file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR}/src CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/src/${new_folder}/*.h)
+  foreach(header IN LISTS headers)
+    get_filename_component(name ${header} NAME)
+    set(forward ${PROJECT_BINARY_DIR}/forwarding-headers/${old_folder}/${name})
+    file(WRITE ${forward}.new "#pragma once\n// Moved: include \"${header}\" instead.\n#include \"${header}\"\n")
+    file(COPY_FILE ${forward}.new ${forward} ONLY_IF_DIFFERENT)
+  endforeach()
+endfunction()
+hvdetector_forward_headers(platform/posix posix)
+hvdetector_forward_headers(platform/posix posix/reg_store)
+hvdetector_forward_headers(platform transfer)
 # The registry port over the store was StoreRegistry, a near anagram of RegistryStore.
 file(WRITE ${PROJECT_BINARY_DIR}/forwarding-headers/platform/posix/store_registry.h.new
   "#pragma once\n// Moved: include \"posix/reg_store/posix_registry.h\" instead.\n"

@@ -8,10 +8,10 @@
 #include <system_error>
 
 #include "host/command.h"
-#include "host/environment_error.h"
 #include "host/exit_status.h"
-#include "host/host_manifest.h"
-#include "host/registry_location.h"
+#include "messaging/browser_manifests.h"
+#include "posix/composition/environment_error.h"
+#include "posix/composition/registry_location.h"
 
 namespace hv {
 namespace {

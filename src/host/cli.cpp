@@ -6,12 +6,12 @@
 #include <stdexcept>
 
 #include "host/command.h"
-#include "host/environment_error.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
 #include "host/help_text.h"
-#include "host/host_network.h"
 #include "host/version_text.h"
+#include "posix/composition/environment_error.h"
+#include "posix/composition/host_network.h"
 
 namespace hv {
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/host_options.h"
+#include "posix/composition/host_options.h"
 
 namespace hv {
 

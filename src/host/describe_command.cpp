@@ -7,9 +7,9 @@
 #include "control/registration.h"
 #include "host/command.h"
 #include "host/exit_status.h"
-#include "host/host_platform.h"
-#include "orchestrate/safety_negotiation.h"
 #include "orchestrate/library_catalog.h"
+#include "orchestrate/safety_negotiation.h"
+#include "posix/composition/posix_platform.h"
 #include "posix/reg_store/registry_root_names.h"
 #include "runtime/text_encoding.h"
 
@@ -104,7 +104,7 @@ int describeCommand(CommandContext& context) {
       << "  imports stdole2.tlb; " << library::kObjectSafetyLibraryName << " "
       << library::kObjectSafetyLibid.toString() << " version 1.0\n";
   // The safety answers come from live instances, as a browser would ask them.
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   const ClassCatalog catalog = libraryCatalog(host.platform());
   for (const ClassInfo* info : {&baseClass(), &inetDownloaderClass()}) {
     describeClass(out, *info);

@@ -7,12 +7,12 @@
 #include "control/library_classes.h"
 #include "host/command.h"
 #include "host/exit_status.h"
-#include "host/host_platform.h"
-#include "orchestrate/registered_control.h"
-#include "orchestrate/safety_negotiation.h"
-#include "host/usable_environment.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
+#include "orchestrate/registered_control.h"
+#include "orchestrate/safety_negotiation.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 #include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
 
@@ -52,7 +52,7 @@ std::string jsonString(TextView text) {
 
 // Reads the properties the way page script does: a Base from the registered class, safe for
 // scripting, then each property through the dispatch layer.
-Detection detect(HostPlatform& host) {
+Detection detect(PosixPlatform& host) {
   const ClassCatalog catalog = libraryCatalog(host.platform());
   // Base's layout holds an InetDownloader, so a page can create Base only with both registered.
   const RegisteredClasses classes(host.platform(), catalog);
@@ -97,7 +97,7 @@ int detectCommand(CommandContext& context) {
   const bool json = context.args.size() == 1 && context.args[0] == "--json";
   if (!context.args.empty() && !json)
     return usageError(context, "detect takes only --json");
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   requireReadableStore(host.registryStore());
   const Detection detection = detect(host);
   if (json)

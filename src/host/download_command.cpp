@@ -7,10 +7,10 @@
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
-#include "host/host_platform.h"
 #include "host/page_base.h"
-#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
@@ -31,7 +31,7 @@ int downloadCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "download takes exactly one URL");
   FlowRun run(context, "hvdetector download");
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   PageBase page(context, host);
   requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();

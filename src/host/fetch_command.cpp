@@ -14,10 +14,10 @@
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
-#include "host/host_platform.h"
 #include "host/terminal_width.h"
-#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
@@ -77,7 +77,7 @@ int fetchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "fetch takes exactly one URL");
   FlowRun run(context, "hvdetector fetch");
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   Platform& platform = host.platform();
   requireUsableTempFolder(platform.tempFolder);
   InetDownloader downloader(platform);

@@ -10,10 +10,10 @@
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
-#include "host/host_platform.h"
 #include "host/page_base.h"
-#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
@@ -73,7 +73,7 @@ int installCommand(CommandContext& context) {
     return usageError(context, e.what());
   }
   FlowRun run(context, kWho);
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   PageBase page(context, host);
   requireUsableTempFolder(host.platform().tempFolder);
   Base& base = page.base();

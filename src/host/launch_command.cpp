@@ -12,11 +12,11 @@
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "host/flow_run.h"
-#include "host/host_platform.h"
 #include "host/page_base.h"
-#include "host/usable_environment.h"
 #include "host/worker_outcome.h"
 #include "orchestrate/document_command.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/text_encoding.h"
@@ -74,7 +74,7 @@ int launchCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "launch takes exactly one URL");
   FlowRun run(context, "hvdetector launch");
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   PageBase page(context, host);
   requireUsableTempFolder(host.platform().tempFolder);
 
@@ -100,7 +100,7 @@ int launchCommand(CommandContext& context) {
 int launchInternalCommand(CommandContext& context) {
   if (context.args.size() != 1)
     return usageError(context, "launch-internal takes exactly one file name");
-  HostPlatform host(context);
+  PosixPlatform host(context.options, context.err);
   PageBase page(context, host);
   auto args = textArgument(context.args[0]);
   invokeByName(page.base(), u"LaunchInternal", MemberKind::Method, args);

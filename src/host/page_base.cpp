@@ -5,10 +5,10 @@
 #include <iostream>
 
 #include "control/library_classes.h"
-#include "orchestrate/safety_negotiation.h"
 #include "host/terminal_width.h"
-#include "host/usable_environment.h"
 #include "orchestrate/library_catalog.h"
+#include "orchestrate/safety_negotiation.h"
+#include "posix/composition/usable_environment.h"
 
 namespace hv {
 namespace {
@@ -27,7 +27,7 @@ BoxMode boxModeFor(const CommandContext& context) {
 
 }  // namespace
 
-PageBase::PageBase(CommandContext& context, HostPlatform& host)
+PageBase::PageBase(CommandContext& context, PosixPlatform& host)
     : boxes_(context.err, std::cin, boxModeFor(context)),
       panel_(context.err, onTerminal(context.err), boxes_, std::chrono::steady_clock::now,
              [] { return terminalColumns(STDERR_FILENO); }),

@@ -4,11 +4,11 @@
 
 #include "control/class_factory.h"
 #include "host/command.h"
-#include "host/host_platform.h"
-#include "orchestrate/registered_control.h"
 #include "host/terminal_message_box.h"
 #include "host/terminal_panel.h"
 #include "orchestrate/base.h"
+#include "orchestrate/registered_control.h"
+#include "posix/composition/posix_platform.h"
 
 namespace hv {
 
@@ -17,7 +17,7 @@ namespace hv {
 // EnvironmentError when the registry store cannot be read.
 class PageBase {
  public:
-  PageBase(CommandContext& context, HostPlatform& host);
+  PageBase(CommandContext& context, PosixPlatform& host);
 
   Base& base() { return *base_; }
   TerminalPanel& panel() { return panel_; }

@@ -4,9 +4,9 @@
 
 #include "control/registration.h"
 #include "host/command.h"
-#include "host/environment_error.h"
 #include "host/exit_status.h"
-#include "host/registry_location.h"
+#include "posix/composition/environment_error.h"
+#include "posix/composition/registry_location.h"
 #include "posix/reg_store/registration_writer.h"
 #include "runtime/text_encoding.h"
 

@@ -1,6 +1,6 @@
 #include "messaging/browser_keys.h"
 
-#include "control/browser_identity.h"
+#include "messaging/browser_identity.h"
 #include "messaging/browser_manifests.h"
 
 namespace hv {

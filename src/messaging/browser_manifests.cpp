@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/browser_identity.h"
+#include "messaging/browser_identity.h"
 
 namespace hv {
 namespace {
@@ -13,6 +13,8 @@ nlohmann::json manifestFor(std::string_view host) {
           {"path", host},
           {"type", "stdio"}};
 }
+
+const std::string kFileName = std::string(kNativeHostName) + ".json";
 
 }  // namespace
 
@@ -26,6 +28,22 @@ std::string firefoxManifest(std::string_view host) {
   auto manifest = manifestFor(host);
   manifest["allowed_extensions"] = {kFirefoxAddonId};
   return manifest.dump(2) + "\n";
+}
+
+std::vector<HostManifest> hostManifests(const std::filesystem::path& host,
+                                        const UserFolders& folders,
+                                        const std::optional<std::filesystem::path>& profile) {
+  if (profile)
+    return {{"Chromium", *profile / "NativeMessagingHosts" / kFileName,
+             chromiumManifest(host.string())}};
+  return {
+      {"Chromium", folders.config / "chromium/NativeMessagingHosts" / kFileName,
+       chromiumManifest(host.string())},
+      {"Google Chrome", folders.config / "google-chrome/NativeMessagingHosts" / kFileName,
+       chromiumManifest(host.string())},
+      {"Firefox", folders.home / ".mozilla/native-messaging-hosts" / kFileName,
+       firefoxManifest(host.string())},
+  };
 }
 
 }  // namespace hv

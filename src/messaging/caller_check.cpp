@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "control/browser_identity.h"
 #include "download/site_domain.h"
+#include "messaging/browser_identity.h"
 #include "messaging/shown_text.h"
 #include "runtime/text_encoding.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/connect_to_entry.h"
+#include "transfer/connect_to_entry.h"
 
 namespace hv {
 

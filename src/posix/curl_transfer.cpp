@@ -6,13 +6,13 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/body_buffer.h"
-#include "platform/response_headers.h"
-#include "platform/transfer_pace.h"
-#include "platform/transfer_policy.h"
-#include "platform/transfer_rules.h"
 #include "posix/libcurl.h"
 #include "runtime/text_encoding.h"
+#include "transfer/body_buffer.h"
+#include "transfer/response_headers.h"
+#include "transfer/transfer_pace.h"
+#include "transfer/transfer_policy.h"
+#include "transfer/transfer_rules.h"
 
 namespace hv {
 namespace {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/transfer_control_port.h"
-#include "platform/transfer_rules.h"
 #include "posix/connect_to_record.h"
 #include "posix/event_loop.h"
+#include "transfer/transfer_rules.h"
 
 namespace hv {
 

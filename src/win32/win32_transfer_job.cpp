@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/transfer_pace.h"
-#include "platform/transfer_rules.h"
 #include "runtime/text_encoding.h"
+#include "transfer/transfer_pace.h"
+#include "transfer/transfer_rules.h"
 #include "win32/win32_internet_errors.h"
 #include "win32/win32_transfer_hooks.h"
 #include "win32/win32_transfer_notices.h"

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/body_buffer.h"
-#include "platform/response_headers.h"
-#include "platform/transfer_code.h"
-#include "platform/transfer_rules.h"
 #include "runtime/text.h"
+#include "transfer/body_buffer.h"
+#include "transfer/response_headers.h"
+#include "transfer/transfer_code.h"
+#include "transfer/transfer_rules.h"
 
 namespace hv {
 

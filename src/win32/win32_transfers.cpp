@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "platform/transfer_pace.h"
-#include "platform/transfer_policy.h"
+#include "transfer/transfer_pace.h"
+#include "transfer/transfer_policy.h"
 #include "win32/win32_internet_errors.h"
 #include "win32/win32_message_pump.h"
 #include "win32/win32_transfer_hooks.h"

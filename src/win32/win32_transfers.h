@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/transfer_control_port.h"
-#include "platform/transfer_rules.h"
+#include "transfer/transfer_rules.h"
 
 namespace hv {
 

@@ -11,7 +11,7 @@
 #include "fakes/fake_event_log.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
-#include "host/host_network.h"
+#include "posix/composition/host_network.h"
 #include "runtime/text_encoding.h"
 #include "support/gzip_bytes.h"
 #include "support/loopback_http_server.h"

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/transfer_control_port.h"
-#include "platform/transfer_policy.h"
-#include "platform/transfer_schemes.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 #include "support/forwarding_transfer.h"
+#include "transfer/transfer_policy.h"
+#include "transfer/transfer_schemes.h"
 
 namespace hv::testing {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <optional>
 
-#include "host/registry_location.h"
+#include "posix/composition/registry_location.h"
 #include "support/host_run.h"
 #include "support/temp_dir.h"
 

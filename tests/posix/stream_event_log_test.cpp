@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "host/event_log_sink.h"
+#include "posix/composition/event_log_sink.h"
 #include "runtime/script_error.h"
 
 namespace hv {

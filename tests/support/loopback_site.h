@@ -7,8 +7,8 @@
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
-#include "host/host_network.h"
 #include "platform/platform.h"
+#include "posix/composition/host_network.h"
 #include "support/loopback_http_server.h"
 #include "support/one_second_timeouts.h"
 

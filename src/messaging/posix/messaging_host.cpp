@@ -4,10 +4,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "host/host_platform.h"
-#include "host/usable_environment.h"
 #include "messaging/page_connection.h"
 #include "messaging/posix/frame_channel.h"
+#include "posix/composition/posix_platform.h"
+#include "posix/composition/usable_environment.h"
 
 namespace hv {
 namespace {
@@ -32,8 +32,7 @@ int runMessagingHost(const std::vector<std::string>& args, int input, int output
     return 1;
   // Nothing but frames may reach the browser: the host's own messages go to its error stream,
   // which the browser keeps in its log.
-  CommandContext context{optionsFromEnvironment(), args, std::cerr, std::cerr};
-  HostPlatform host(context);
+  PosixPlatform host(optionsFromEnvironment(), std::cerr);
   PageConnection connection({host.platform(), write,
                              [&](std::function<void()> task) { host.loop().post(std::move(task)); },
                              [&] { requireReadableStore(host.registryStore()); }, std::cerr});

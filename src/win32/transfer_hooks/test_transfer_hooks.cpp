@@ -7,8 +7,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/connect_to_entry.h"
 #include "runtime/text_encoding.h"
+#include "transfer/connect_to_entry.h"
 #include "win32/win32_transfer_hooks.h"
 
 namespace hv {

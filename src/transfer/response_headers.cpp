@@ -1,9 +1,9 @@
-#include "platform/response_headers.h"
+#include "transfer/response_headers.h"
 
 #include <algorithm>
 
-#include "platform/transfer_rules.h"
 #include "runtime/text_compare.h"
+#include "transfer/transfer_rules.h"
 
 namespace hv {
 namespace {

@@ -1,12 +1,12 @@
-#include "platform/transfer_policy.h"
+#include "transfer/transfer_policy.h"
 
 #include <algorithm>
 
-#include "platform/transfer_rules.h"
-#include "platform/transfer_schemes.h"
 #include "runtime/library_errors.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/text_encoding.h"
+#include "transfer/transfer_rules.h"
+#include "transfer/transfer_schemes.h"
 
 namespace hv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/host_options.h"
+#include "posix/composition/host_options.h"
 #include "posix/curl_transfer.h"
 #include "posix/event_loop.h"
 #include "posix/posix_file_service.h"

@@ -1,4 +1,4 @@
-#include "platform/connect_to_entry.h"
+#include "transfer/connect_to_entry.h"
 
 #include <algorithm>
 #include <stdexcept>

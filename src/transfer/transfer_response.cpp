@@ -1,4 +1,4 @@
-#include "platform/transfer_response.h"
+#include "transfer/transfer_response.h"
 
 #include "runtime/numeric_conversion.h"
 #include "runtime/text_compare.h"

@@ -3,10 +3,10 @@
 #include <iosfwd>
 #include <memory>
 
-#include "host/command.h"
-#include "host/host_network.h"
-#include "host/observed_processes.h"
 #include "platform/platform.h"
+#include "posix/composition/host_network.h"
+#include "posix/composition/host_options.h"
+#include "posix/composition/observed_processes.h"
 #include "posix/posix_clock.h"
 #include "posix/posix_processes.h"
 #include "posix/posix_temp_folder.h"
@@ -15,15 +15,15 @@
 
 namespace hv {
 
-// The real ports of this machine, chosen by the host options and owned for one run of the host,
+// The real ports of this machine, chosen by the host options and owned for one run of a host,
 // handed to the controls as one Platform. When it goes, each --connect-to entry that no request
 // took is reported, so that a mistyped one is not lost behind a request to the real address.
-class HostPlatform {
+class PosixPlatform {
  public:
-  explicit HostPlatform(const CommandContext& context);
-  ~HostPlatform();
-  HostPlatform(const HostPlatform&) = delete;
-  HostPlatform& operator=(const HostPlatform&) = delete;
+  PosixPlatform(const HostOptions& options, std::ostream& err);
+  ~PosixPlatform();
+  PosixPlatform(const PosixPlatform&) = delete;
+  PosixPlatform& operator=(const PosixPlatform&) = delete;
 
   Platform& platform() { return platform_; }
   RegistryStore& registryStore() { return registryStore_; }

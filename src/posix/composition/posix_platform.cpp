@@ -1,24 +1,24 @@
-#include "host/host_platform.h"
+#include "posix/composition/posix_platform.h"
 
 #include <ostream>
 
-#include "host/event_log_sink.h"
-#include "host/registry_location.h"
+#include "posix/composition/event_log_sink.h"
+#include "posix/composition/registry_location.h"
 #include "posix/posix_code_page.h"
 
 namespace hv {
 
-HostPlatform::HostPlatform(const CommandContext& context)
-    : err_(context.err),
-      registryStore_(registryLocation(context.options)),
-      eventLog_(makeEventLog(context.options, context.err)),
-      network_(context.options),
+PosixPlatform::PosixPlatform(const HostOptions& options, std::ostream& err)
+    : err_(err),
+      registryStore_(registryLocation(options)),
+      eventLog_(makeEventLog(options, err)),
+      network_(options),
       platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
                 network_.loop, network_.transfers, network_.files, observedProcesses_} {
   selectAnsiCodePage(kPosixCodePage);
 }
 
-HostPlatform::~HostPlatform() {
+PosixPlatform::~PosixPlatform() {
   for (const auto& entry : network_.transfers.connectToRecord().unmatched())
     err_ << "hvdetector: --connect-to " << entry << " matched no request\n";
 }

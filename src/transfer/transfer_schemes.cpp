@@ -1,4 +1,4 @@
-#include "platform/transfer_schemes.h"
+#include "transfer/transfer_schemes.h"
 
 #include "runtime/text_compare.h"
 

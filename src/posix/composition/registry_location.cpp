@@ -1,8 +1,8 @@
-#include "host/registry_location.h"
+#include "posix/composition/registry_location.h"
 
 #include <cstdlib>
 
-#include "host/environment_error.h"
+#include "posix/composition/environment_error.h"
 
 namespace hv {
 namespace {

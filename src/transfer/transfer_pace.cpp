@@ -1,4 +1,4 @@
-#include "platform/transfer_pace.h"
+#include "transfer/transfer_pace.h"
 
 #include <algorithm>
 

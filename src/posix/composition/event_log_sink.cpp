@@ -1,4 +1,4 @@
-#include "host/event_log_sink.h"
+#include "posix/composition/event_log_sink.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "host/observed_processes.h"
+#include "posix/composition/observed_processes.h"
 
 #include "platform/program_call.h"
 

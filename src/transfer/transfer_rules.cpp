@@ -1,9 +1,9 @@
-#include "platform/transfer_rules.h"
+#include "transfer/transfer_rules.h"
 
-#include "platform/transfer_schemes.h"
 #include "runtime/printable_text.h"
 #include "runtime/text_compare.h"
 #include "runtime/text_encoding.h"
+#include "transfer/transfer_schemes.h"
 
 namespace hv {
 namespace {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/transfer_code.h"
-#include "platform/transfer_response.h"
 #include "runtime/script_error.h"
+#include "transfer/transfer_code.h"
+#include "transfer/transfer_response.h"
 
 namespace hv {
 

@@ -1,4 +1,4 @@
-#include "host/usable_environment.h"
+#include "posix/composition/usable_environment.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/environment_error.h"
+#include "posix/composition/environment_error.h"
 
 namespace hv {
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "host/host_options.h"
+#include "posix/composition/host_options.h"
 
 namespace hv {
 

@@ -1,8 +1,8 @@
-#include "host/host_network.h"
+#include "posix/composition/host_network.h"
 
 #include "download/site_domain.h"
-#include "platform/connect_to_entry.h"
 #include "runtime/script_error.h"
+#include "transfer/connect_to_entry.h"
 
 namespace hv {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/response_headers.h"
-#include "platform/transfer_code.h"
 #include "runtime/text.h"
+#include "transfer/response_headers.h"
+#include "transfer/transfer_code.h"
 
 namespace hv {
 

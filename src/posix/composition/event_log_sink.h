@@ -3,8 +3,8 @@
 #include <iosfwd>
 #include <memory>
 
-#include "host/host_options.h"
 #include "platform/event_log_port.h"
+#include "posix/composition/host_options.h"
 
 namespace hv {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/response_headers.h"
-#include "platform/transfer_code.h"
 #include "platform/transfer_control_port.h"
+#include "transfer/response_headers.h"
+#include "transfer/transfer_code.h"
 
 namespace hv {
 

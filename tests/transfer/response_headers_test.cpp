@@ -1,4 +1,4 @@
-#include "platform/response_headers.h"
+#include "transfer/response_headers.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/transfer_code.h"
+#include "transfer/transfer_code.h"
 
 namespace hv {
 

@@ -1,4 +1,4 @@
-#include "platform/body_buffer.h"
+#include "transfer/body_buffer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The rules both transfers apply, curl's and WinINet's alike.
-#include "platform/transfer_rules.h"
+#include "transfer/transfer_rules.h"
 
 #include <gtest/gtest.h>
 

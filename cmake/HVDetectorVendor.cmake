@@ -1,0 +1,115 @@
+# The vendor's settings, each written once here and generated into every piece that needs it:
+# the library (C++), the messaging hosts' manifests and caller check, the extension, the page
+# library and the packages. ${PROJECT_BINARY_DIR}/vendor.json carries them to the generators
+# that are not CMake.
+
+# The vendor's web domain is part of the build, not of any configuration a page could reach.
+set(HVDETECTOR_SITE_DOMAIN "corvantis.example" CACHE STRING
+  "The vendor's web domain, without a leading dot: the library fetches only from hosts under it")
+if(NOT HVDETECTOR_SITE_DOMAIN MATCHES "^[a-z0-9-]+(\\.[a-z0-9-]+)*$")
+  message(FATAL_ERROR "HVDETECTOR_SITE_DOMAIN must be a lower-case domain name such as "
+    "corvantis.example, not '${HVDETECTOR_SITE_DOMAIN}'")
+endif()
+
+set(HVDETECTOR_NATIVE_HOST "com.corvantis.hvdetector" CACHE STRING
+  "The native-messaging host's name, as browsers know it")
+# The rule Chromium holds a host's name to: dot-separated words of lower-case letters, digits
+# and underscores.
+if(NOT HVDETECTOR_NATIVE_HOST MATCHES "^[a-z0-9_]+(\\.[a-z0-9_]+)*$")
+  message(FATAL_ERROR "HVDETECTOR_NATIVE_HOST must be words of a-z, 0-9 and _ joined by dots, "
+    "such as com.corvantis.hvdetector, not '${HVDETECTOR_NATIVE_HOST}'")
+endif()
+
+set(HVDETECTOR_EXTENSION_KEY "" CACHE FILEPATH
+  "The vendor's PEM private key for the Chromium extension (never committed): when set, the build "
+  "packs a signed CRX with it and allows its extension id")
+set(HVDETECTOR_EXTENSION_IDS "" CACHE STRING
+  "More Chromium extension ids allowed to reach the host (;-separated), e.g. the store's id")
+set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
+  "The Firefox add-on's id")
+set(HVDETECTOR_EXTENSION_UPDATE_URL "https://www.${HVDETECTOR_SITE_DOMAIN}/hvdetector/update.xml"
+  CACHE STRING "Where managed Chromium browsers read update.xml (the CRX is served beside it)")
+
+# The id unpacked developers' builds run under, fixed by the public key in extension/manifest.json.
+set(HVDETECTOR_DEVELOPMENT_EXTENSION_ID "egafbdheimjkckgieoggiofnmblcbfdm")
+
+# Chromium's id of an extension: the first 32 hex digits of the SHA-256 of its public key (DER),
+# each digit written as a letter from a to p.
+function(hvdetector_extension_id_of_key key out)
+  execute_process(COMMAND openssl pkey -in ${key} -pubout -outform DER
+    COMMAND openssl dgst -sha256 -r
+    OUTPUT_VARIABLE digest RESULT_VARIABLE failed ERROR_VARIABLE why)
+  if(failed OR NOT digest MATCHES "^[0-9a-f]+")
+    message(FATAL_ERROR "HVDETECTOR_EXTENSION_KEY: cannot read ${key} as a PEM private key: ${why}")
+  endif()
+  string(SUBSTRING "${digest}" 0 32 digest)
+  string(REPLACE ";" "" letters "a;b;c;d;e;f;g;h;i;j;k;l;m;n;o;p")
+  set(id "")
+  foreach(index RANGE 31)
+    string(SUBSTRING "${digest}" ${index} 1 digit)
+    math(EXPR value "0x${digit}")
+    string(SUBSTRING "${letters}" ${value} 1 letter)
+    string(APPEND id ${letter})
+  endforeach()
+  set(${out} ${id} PARENT_SCOPE)
+endfunction()
+
+# Every Chromium id the host, the extension's checks and the page library allow. A vendor's
+# build (one with a key) no longer allows the development id: anyone can load an unpacked
+# extension under it.
+set(HVDETECTOR_CHROMIUM_EXTENSION_IDS ${HVDETECTOR_EXTENSION_IDS})
+if(HVDETECTOR_EXTENSION_KEY)
+  hvdetector_extension_id_of_key(${HVDETECTOR_EXTENSION_KEY} HVDETECTOR_KEY_EXTENSION_ID)
+  list(PREPEND HVDETECTOR_CHROMIUM_EXTENSION_IDS ${HVDETECTOR_KEY_EXTENSION_ID})
+else()
+  list(PREPEND HVDETECTOR_CHROMIUM_EXTENSION_IDS ${HVDETECTOR_DEVELOPMENT_EXTENSION_ID})
+endif()
+foreach(id IN LISTS HVDETECTOR_CHROMIUM_EXTENSION_IDS)
+  if(NOT id MATCHES "^[a-p]{32}$")
+    message(FATAL_ERROR "HVDETECTOR_EXTENSION_IDS: '${id}' is not a Chromium extension id "
+      "(32 letters a to p)")
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES HVDETECTOR_CHROMIUM_EXTENSION_IDS)
+
+list(JOIN HVDETECTOR_CHROMIUM_EXTENSION_IDS "\", \"" ids_json)
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/vendor.json CONTENT [[{
+  "siteDomain": "@HVDETECTOR_SITE_DOMAIN@",
+  "nativeHost": "@HVDETECTOR_NATIVE_HOST@",
+  "chromiumExtensionIds": ["@ids_json@"],
+  "developmentExtensionId": "@HVDETECTOR_DEVELOPMENT_EXTENSION_ID@",
+  "firefoxId": "@HVDETECTOR_FIREFOX_ID@",
+  "extensionUpdateUrl": "@HVDETECTOR_EXTENSION_UPDATE_URL@",
+  "version": "@PROJECT_VERSION@"
+}
+]] @ONLY)
+
+# The administrators' policies that put the bridge on managed machines: Chromium-family browsers
+# force-install the extension from the vendor's update manifest and let it reach the host;
+# Firefox force-installs the add-on from the vendor's site. The Chromium one needs the id the
+# vendor's key gives, so a build without a key makes only Firefox's.
+set(HVDETECTOR_BROWSER_POLICIES ${PROJECT_BINARY_DIR}/browser/policies)
+string(REGEX REPLACE "/[^/]*$" "/hvdetector.xpi" HVDETECTOR_FIREFOX_INSTALL_URL
+  "${HVDETECTOR_EXTENSION_UPDATE_URL}")
+file(CONFIGURE OUTPUT ${HVDETECTOR_BROWSER_POLICIES}/firefox.json CONTENT [[{
+  "policies": {
+    "ExtensionSettings": {
+      "@HVDETECTOR_FIREFOX_ID@": {
+        "installation_mode": "force_installed",
+        "install_url": "@HVDETECTOR_FIREFOX_INSTALL_URL@"
+      }
+    }
+  }
+}
+]] @ONLY)
+if(HVDETECTOR_EXTENSION_KEY)
+  file(CONFIGURE OUTPUT ${HVDETECTOR_BROWSER_POLICIES}/chromium.json CONTENT [[{
+  "ExtensionInstallForcelist": ["@HVDETECTOR_KEY_EXTENSION_ID@;@HVDETECTOR_EXTENSION_UPDATE_URL@"],
+  "NativeMessagingAllowlist": ["@HVDETECTOR_NATIVE_HOST@"]
+}
+]] @ONLY)
+else()
+  file(REMOVE ${HVDETECTOR_BROWSER_POLICIES}/chromium.json)
+  message(STATUS "HVDETECTOR_EXTENSION_KEY is not set: the signed CRX, its update.xml and the "
+    "Chromium policy are not made (the store zip, the XPI and the Firefox policy are)")
+endif()
