@@ -9,6 +9,10 @@
 
 namespace hv {
 
+// The routines of the stored form keep its names (see the note in control/control_layout.h):
+// `getFileNameFromURL`, `GetTempFolder`, `GetTimeStampMillis`, `getFileNameParts`. The helpers
+// the library adds beside them are named as the rest of the project is.
+
 // The file name a URL asks for: the text between its last "/" and its last "?" (or its end).
 // No "/" at all is -200000 "Malformed URL"; a last "?" before the last "/" is error 5; a URL
 // longer than a character position can count (32,766) is error 6.
