@@ -13,21 +13,20 @@
 
 namespace hv {
 
-int downloadCommand(CommandContext& context) {
-  const auto url = urlArgument(context, "download");
-  if (!url)
-    return kExitUsage;
-  FlowSetting flow(context, "download", FlowDriver::PageBase);
+namespace {
+
+int download(FlowSetting& flow, const Text& url) {
+  CommandContext& context = flow.context;
   PageBase& page = *flow.page;
   Base& base = page.base();
 
   const std::size_t loaded = base.inetDownloaders().size();
-  std::array<Variant, 2> args{Variant(*url), Variant(Text())};
+  std::array<Variant, 2> args{Variant(url), Variant(Text())};
   try {
     invokeByName(base, u"DownloadInternal", MemberKind::Method, args);
   } catch (const ScriptError& e) {
     page.panel().flush();
-    return reportScriptError(context, flow.who, e, *url);
+    return reportScriptError(context, flow.who, e, url);
   }
   const auto outcome = listenToNewWorker(base, loaded);
   const bool ended = flow.run.awaitOutcome(
@@ -44,6 +43,12 @@ int downloadCommand(CommandContext& context) {
                         kPosixCodePage)
               << "\n";
   return kExitSuccess;
+}
+
+}  // namespace
+
+int downloadCommand(CommandContext& context) {
+  return runOnUrl(context, "download", FlowDriver::PageBase, download);
 }
 
 }  // namespace hv

@@ -63,13 +63,8 @@ class ProgressLine : public EventSink {
   int shownPercent_ = -1;
 };
 
-}  // namespace
-
-int fetchCommand(CommandContext& context) {
-  const auto url = urlArgument(context, "fetch");
-  if (!url)
-    return kExitUsage;
-  FlowSetting flow(context, "fetch", FlowDriver::Downloader);
+int fetch(FlowSetting& flow, const Text& url) {
+  CommandContext& context = flow.context;
   Platform& platform = flow.host.platform();
   InetDownloader downloader(platform);
   const bool live = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
@@ -78,11 +73,11 @@ int fetchCommand(CommandContext& context) {
       ->advise(progress);
   const auto outcome = listenTo(downloader);
 
-  std::array<Variant, 2> args{Variant(*url), Variant(Text())};
+  std::array<Variant, 2> args{Variant(url), Variant(Text())};
   try {
     invokeByName(downloader, u"Download", MemberKind::Method, args);
   } catch (const ScriptError& e) {
-    return reportScriptError(context, flow.who, e, *url);
+    return reportScriptError(context, flow.who, e, url);
   }
   const bool ended = flow.run.awaitOutcome(
       flow.host.loop(), [&] { return outcome->ended(); }, [&] { progress->end(); });
@@ -97,6 +92,12 @@ int fetchCommand(CommandContext& context) {
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);
   context.out << toAnsi(GetTempFolder(platform.tempFolder) + name.toText(), kPosixCodePage) << "\n";
   return kExitSuccess;
+}
+
+}  // namespace
+
+int fetchCommand(CommandContext& context) {
+  return runOnUrl(context, "fetch", FlowDriver::Downloader, fetch);
 }
 
 }  // namespace hv

@@ -32,7 +32,8 @@ bool startsWithScheme(std::string_view text) {
 }  // namespace
 
 FlowSetting::FlowSetting(CommandContext& context, std::string_view command, FlowDriver driver)
-    : who("hvdetector " + std::string(command)),
+    : context(context),
+      who("hvdetector " + std::string(command)),
       run(context, who),
       host(context.options, context.err) {
   if (driver == FlowDriver::PageBase)
@@ -40,12 +41,15 @@ FlowSetting::FlowSetting(CommandContext& context, std::string_view command, Flow
   requireUsableTempFolder(host.platform().tempFolder);
 }
 
-std::optional<Text> urlArgument(CommandContext& context, std::string_view command) {
-  if (context.args.size() != 1) {
-    usageError(context, std::string(command) + " takes exactly one URL");
-    return std::nullopt;
-  }
-  return urlFromCommandLine(context, command, context.args[0]);
+int runOnUrl(CommandContext& context, std::string_view command, FlowDriver driver,
+             int (*flow)(FlowSetting& setting, const Text& url)) {
+  if (context.args.size() != 1)
+    return usageError(context, std::string(command) + " takes exactly one URL");
+  const auto url = urlFromCommandLine(context, command, context.args[0]);
+  if (!url)
+    return kExitUsage;
+  FlowSetting setting(context, command, driver);
+  return flow(setting, *url);
 }
 
 std::optional<Text> urlFromCommandLine(CommandContext& context, std::string_view what,

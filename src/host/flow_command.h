@@ -24,15 +24,19 @@ enum class FlowDriver { Downloader, PageBase };
 struct FlowSetting {
   FlowSetting(CommandContext& context, std::string_view command, FlowDriver driver);
 
+  CommandContext& context;
   std::string who;  // "hvdetector COMMAND", the start of every line the command writes
   FlowRun run;
   PosixPlatform host;
   std::optional<PageBase> page;
 };
 
-// The one URL a fetch, download or launch takes, as the page's script would pass it. Nothing,
-// once a usage mistake is reported, when the command line holds anything else.
-std::optional<Text> urlArgument(CommandContext& context, std::string_view command);
+// Runs a command that takes one URL (fetch, download, launch): `flow` runs in the command's
+// setting with the URL as the page's script would pass it, once the command line holds that URL
+// and nothing else; else the usage mistake is reported.
+int runOnUrl(CommandContext& context, std::string_view command, FlowDriver driver,
+             int (*flow)(FlowSetting& setting, const Text& url));
+
 // `text` as a URL for `what` ("install --location"); nothing, once a usage mistake is reported,
 // when it is no URL at all: a URL starts with its scheme and a colon.
 std::optional<Text> urlFromCommandLine(CommandContext& context, std::string_view what,

@@ -69,17 +69,11 @@ int reportLaunch(CommandContext& context, std::string_view who, const PageBase& 
   return kExitSuccess;
 }
 
-}  // namespace
-
-int launchCommand(CommandContext& context) {
-  const auto url = urlArgument(context, "launch");
-  if (!url)
-    return kExitUsage;
-  FlowSetting flow(context, "launch", FlowDriver::PageBase);
+int launch(FlowSetting& flow, const Text& url) {
   PageBase& page = *flow.page;
 
   const std::size_t loaded = page.base().inetDownloaders().size();
-  std::array<Variant, 1> args{Variant(*url)};
+  std::array<Variant, 1> args{Variant(url)};
   invokeByName(page.base(), u"LAUNCH", MemberKind::Method, args);
   // LAUNCH shows or drops its own failures; no new worker means it stopped before the download.
   std::optional<std::pair<Text, Text>> document;
@@ -94,7 +88,13 @@ int launchCommand(CommandContext& context) {
     }
   }
   page.panel().flush();
-  return reportLaunch(context, flow.who, page, flow.host.processes(), document, *url);
+  return reportLaunch(flow.context, flow.who, page, flow.host.processes(), document, url);
+}
+
+}  // namespace
+
+int launchCommand(CommandContext& context) {
+  return runOnUrl(context, "launch", FlowDriver::PageBase, launch);
 }
 
 int launchInternalCommand(CommandContext& context) {
