@@ -105,8 +105,8 @@ TEST(TimeoutValue, IsAPositiveFiniteNumberOfSecondsUpToTheLongest) {
       {"1e9", 1e9, nullptr},
       {"1e-400", 4.9406564584124654e-324, nullptr},  // positive, if too small for a double
       {"0", 0, "needs a number of seconds greater than 0, not \"0\""},
-      {"-1", 0, "greater than 0, not \"-1\""},
-      {"-1e-400", 0, "greater than 0"},
+      {"-1", 0, "needs a number of seconds greater than 0, not \"-1\""},
+      {"-1e-400", 0, "needs a number of seconds greater than 0"},
       {"1e308", 0, "takes at most 1000000000 seconds, not \"1e308\""},
       {"1e400", 0, "takes at most 1000000000 seconds"},
       {"inf", 0, "takes at most 1000000000 seconds, not \"inf\""},
