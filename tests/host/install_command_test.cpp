@@ -99,14 +99,15 @@ TEST_F(InstallCommand, LocationOffTheDomainIsRefusedBeforeAnyDownload) {
   const HostRun run =
       host.runHost({"install", "--location", "http://www.elsewhere.example/setup.exe"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("refused http://www.elsewhere.example/setup.exe"));
+  EXPECT_THAT(run.err, HasSubstr("refused \"http://www.elsewhere.example/setup.exe\""));
   EXPECT_THAT(host.site.requests(), ::testing::IsEmpty());
 }
 
 TEST_F(InstallCommand, LocationTheControlCannotReadIsTheScriptsError) {
-  const HostRun run = host.runHost({"install", "--location", "abc"});
+  const HostRun run = host.runHost({"install", "--location", "http:abc"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("hvdetector install: error 9: Subscript out of range\n"));
+  EXPECT_THAT(run.err, HasSubstr("hvdetector install: error 9: Subscript out of range; the URL has "
+                                 "fewer than two \"/\""));
 }
 
 TEST_F(InstallCommand, BadArgumentsAreUsageErrors) {

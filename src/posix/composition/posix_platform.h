@@ -7,9 +7,8 @@
 #include "posix/composition/host_network.h"
 #include "posix/composition/host_options.h"
 #include "posix/composition/observed_processes.h"
-#include "posix/posix_clock.h"
+#include "posix/posix_local_machine.h"
 #include "posix/posix_processes.h"
-#include "posix/posix_temp_folder.h"
 #include "posix/reg_store/posix_registry.h"
 #include "posix/reg_store/registry_store.h"
 
