@@ -141,8 +141,8 @@ class PumpThatDeletes : public MessagePumpPort {
 TEST_F(WholeRoad, InstallerDeletedBeforeItRunsIsAnInstallErrorForAMissingFile) {
   site.server.route(kInstallerPath, testing::okReply(testing::readFile(kRecordingProgram)));
   PumpThatDeletes pump(site.network.loop, ui, dir.slashed() + "install63921449486000.exe");
-  Platform deleting{site.registry, site.eventLog,  site.tempFolder,    site.clock,
-                    pump,          site.transfers, site.network.files, site.processes};
+  Platform deleting{site.registry,  site.eventLog,      site.tempFolder, site.clock,         pump,
+                    site.transfers, site.network.files, site.processes,  site.installerTrust};
   const ClassCatalog catalog = libraryCatalog(deleting);
   Base installing(deleting, {catalog, ui});
   installing.INSTALL();
