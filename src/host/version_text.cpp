@@ -13,8 +13,7 @@ namespace hv {
 void printVersion(std::ostream& out) {
   out << "hvdetector " << library::kModuleVersion << "\n"
       << "libcurl " << curlVersion() << "\n"
-      << "site domain " << toUtf8(SiteDomain()) << "\n"
-      << "default installer " << toUtf8(defaultInstallerUrl()) << "\n";
+      << "site domain " << toUtf8(SiteDomain()) << "\n";
   for (const auto& key : trustedInstallerKeys())
     out << "installer signing key " << keyIdText(key.keyId) << " (minisign)\n";
 }

@@ -28,7 +28,6 @@ TEST(Cli, VersionNamesTheLibraryTheTransferLibraryTheDomainAndTheInstallersKeys)
                                       "site domain " +
                                       toUtf8(SiteDomain()) +
                                       "\n"
-                                      "default installer [^\n]+\n"
                                       "(installer signing key [0-9A-F]+ \\(minisign\\)\n)+"));
 }
 
