@@ -88,11 +88,16 @@ std::unique_ptr<CheckedInstaller> checkFetchedInstaller(Platform& platform, cons
     const std::string signature =
         suffix.empty() ? std::string() : fetchSignature(platform, url + suffix);
     return platform.installerTrust.checkAndHold(path, signature);
-  } catch (const ScriptError&) {
+  } catch (const ScriptError& refusal) {
     try {
       platform.files.remove(path);
-    } catch (const ScriptError&) {
-      // Already gone: what matters is that it does not stay behind to be run.
+    } catch (const ScriptError& failure) {
+      // A file already gone is what the removal wanted; one that stays is said so.
+      if (failure.number() != runtime_error::kFileNotFound) {
+        throw ScriptError(refusal.number(), refusal.source(),
+                          refusal.description() + u"; the fetched file could not be removed (" +
+                              failure.description() + u")");
+      }
     }
     throw;
   }
