@@ -7,11 +7,16 @@
 #include "win32/win32_clock.h"
 #include "win32/win32_event_log.h"
 #include "win32/win32_file_service.h"
+#include "win32/win32_installer_trust.h"
 #include "win32/win32_message_pump.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_temp_folder.h"
 #include "win32/win32_transfers.h"
+
+#ifndef HVDETECTOR_INSTALLER_SIGNERS
+#error "HVDETECTOR_INSTALLER_SIGNERS is set by the build"
+#endif
 
 namespace hv {
 namespace {
@@ -33,8 +38,9 @@ Platform& makePlatform() {
   static Win32Transfers transfers{{isInsideSiteDomain}};
   static Win32FileService files;
   static Win32Processes processes;
-  static Platform platform{registry,    eventLog,  tempFolder, clock,
-                           messagePump, transfers, files,      processes};
+  static Win32InstallerTrust installerTrust{thumbprintsFromText(HVDETECTOR_INSTALLER_SIGNERS)};
+  static Platform platform{registry,  eventLog, tempFolder, clock,         messagePump,
+                           transfers, files,    processes,  installerTrust};
   return platform;
 }
 
