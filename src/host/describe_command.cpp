@@ -111,6 +111,9 @@ int describeCommand(CommandContext& context) {
     printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance({catalog, nullUiSite()}));
   }
   describeRegistration(out);
+  out << "\ninstallers run only when signed by:\n";
+  for (const auto& signer : host.platform().installerTrust.trustedSigners())
+    out << "  " << toUtf8(signer) << "\n";
   return kExitSuccess;
 }
 

@@ -112,6 +112,9 @@ class Base : public ControlObject, public ObjectSafety {
   // The worker INSTALL started last: only the file it fetches may be made runnable. Elements
   // are never unloaded, so the address stays its own.
   const InetDownloader* installerDownload_ = nullptr;
+  // Where that worker fetched the installer from: its signature lies beside it, whatever page
+  // script has written to DownloadLocation since.
+  Text installerUrl_;
 
   // Children, in their stored order.
   std::vector<std::shared_ptr<InetDownloader>> InetDownloader1;

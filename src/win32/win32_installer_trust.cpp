@@ -195,8 +195,8 @@ std::unique_ptr<CheckedInstaller> Win32InstallerTrust::checkAndHold(const Text& 
     throw nothingRun(u"the installer's signer could not be read from its signature");
   if (std::find(pinned_.begin(), pinned_.end(), *verdict.signer) == pinned_.end()) {
     throw nothingRun(
-        u"the installer was made by a signer this library does not trust "
-        u"(certificate SHA-256 " +
+        u"the installer's signature was made by a certificate this library does not trust "
+        u"(SHA-256 " +
         hexText(*verdict.signer) + u")");
   }
   return held;

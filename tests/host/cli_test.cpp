@@ -19,13 +19,17 @@ TEST(Cli, HelpListsEveryCommand) {
   EXPECT_NE(r.out.find("Usage: hvdetector"), std::string::npos);
 }
 
-TEST(Cli, VersionNamesTheLibraryTheTransferLibraryAndTheDomain) {
+TEST(Cli, VersionNamesTheLibraryTheTransferLibraryTheDomainAndTheInstallersKeys) {
   const HostRun r = runHostWith({"--version"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_THAT(r.out, ::testing::MatchesRegex("hvdetector 1\\.04\\.0008\n"
-                                             "libcurl [0-9]+\\.[0-9]+\\.[0-9]+[^\n]*\n"
-                                             "site domain " +
-                                             toUtf8(SiteDomain()) + "\n"));
+  EXPECT_THAT(r.out,
+              ::testing::MatchesRegex("hvdetector 1\\.04\\.0008\n"
+                                      "libcurl [0-9]+\\.[0-9]+\\.[0-9]+[^\n]*\n"
+                                      "site domain " +
+                                      toUtf8(SiteDomain()) +
+                                      "\n"
+                                      "default installer [^\n]+\n"
+                                      "(installer signing key [0-9A-F]+ \\(minisign\\)\n)+"));
 }
 
 // The package takes its version from the build, the module's resources carry their own: a

@@ -37,6 +37,8 @@ void PrintTo(const StallCase& c, std::ostream* out) {
 
 const std::string kStalled = std::string(kSiteUrl) + "/dl/stalled.cvx";
 const std::string kStalledInstaller = std::string(kSiteUrl) + kInstallerPath;
+const std::vector<std::string> kInstall = {"install", "--location", kStalledInstaller};
+const std::string kEndlessInstaller = "#!/bin/sh\nexec sleep 3\n";
 
 class TimeoutOption : public ::testing::TestWithParam<StallCase> {
  protected:
@@ -56,7 +58,10 @@ TEST_P(TimeoutOption, EndsTheStalledRunWithTheReason) {
   const StallCase& c = GetParam();
   host.installApplication("/bin/true \"%1\"");
   host.site.route("/dl/stalled.cvx", c.stall);
-  host.site.route(kInstallerPath, c.stall);
+  if (c.installerRuns)
+    host.serveSignedInstaller(kEndlessInstaller);
+  else
+    host.site.route(kInstallerPath, c.stall);
   const ChildResult result = runStalled(c.command);
   EXPECT_EQ(result.exitStatus, 1) << readFile(errors);
   EXPECT_THAT(readFile(errors),
@@ -84,12 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
                       StallCase{"DownloadBody", {"download", kStalled}, bodyThatStopsComing()},
                       StallCase{"LaunchSilentServer", {"launch", kStalled}, silentServer()},
                       StallCase{"LaunchBody", {"launch", kStalled}, bodyThatStopsComing()},
-                      StallCase{"InstallSilentServer", {"install"}, silentServer()},
-                      StallCase{"InstallBody", {"install"}, bodyThatStopsComing()},
-                      StallCase{"InstallerThatDoesNotEnd",
-                                {"install"},
-                                okReply("#!/bin/sh\nexec sleep 3\n"),
-                                true}),
+                      StallCase{"InstallSilentServer", kInstall, silentServer()},
+                      StallCase{"InstallBody", kInstall, bodyThatStopsComing()},
+                      StallCase{"InstallerThatDoesNotEnd", kInstall, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TimeoutValue, IsAPositiveNumberOfSeconds) {

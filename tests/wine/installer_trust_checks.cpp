@@ -109,7 +109,8 @@ void checkInstallerTrust(Checks& checks) {
        "Nothing was run: the installer is not signed", ""},
       {"a certificate no build pins", written(L"unpinned.exe", unpinnedSigned),
        "Nothing was run: the installer's certificate does not lead to a root this system trusts",
-       "Nothing was run: the installer was made by a signer this library does not trust"},
+       "Nothing was run: the installer's signature was made by a certificate this library does not "
+       "trust"},
       {"a signature made over another program",
        written(L"moved-signature.exe", withSignatureOf(demoSigned, otherProgram)), notMatching, ""},
   };
