@@ -178,6 +178,8 @@ if(NOT WIN32)
   if(NOT HVDETECTOR_INSTALLER_KEY_LIST)
     message(FATAL_ERROR "HVDETECTOR_INSTALLER_KEYS: ${keys_file} holds no minisign public key")
   endif()
+endif()
+
 # Windows: whose Authenticode signature an installer must carry before the library runs it, as
 # the SHA-256 thumbprints of the signers' certificates. A build that names none trusts only a demo
 # code-signing certificate it makes for itself in the build tree (never committed), which the
