@@ -227,3 +227,10 @@ if(WIN32)
   file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/installer-signers.txt
     CONTENT "${signers_lines}\n")
 endif()
+
+# A thumbprint as C++ writes a CertificateThumbprint: {{0xAD, 0x26, ...}}.
+function(hvdetector_thumbprint_initializer thumbprint out)
+  string(REGEX REPLACE "([0-9A-F][0-9A-F])" "0x\\1," bytes "${thumbprint}")
+  string(REGEX REPLACE ",$" "" bytes "${bytes}")
+  set(${out} "{{${bytes}}}" PARENT_SCOPE)
+endfunction()

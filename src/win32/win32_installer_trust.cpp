@@ -144,42 +144,7 @@ Text reasonFor(LONG status) {
   }
 }
 
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<CertificateThumbprint> thumbprintFromHex(std::string_view hex) {
-  CertificateThumbprint thumbprint{};
-  if (hex.size() != thumbprint.size() * 2)
-    return std::nullopt;
-  for (std::size_t at = 0; at < thumbprint.size(); ++at) {
-    const int high = hexDigit(hex[2 * at]);
-    const int low = hexDigit(hex[2 * at + 1]);
-    if (high < 0 || low < 0)
-      return std::nullopt;
-    thumbprint[at] = static_cast<std::uint8_t>(high * 16 + low);
-  }
-  return thumbprint;
-}
-
 }  // namespace
-
-std::vector<CertificateThumbprint> thumbprintsFromText(std::string_view text) {
-  std::vector<CertificateThumbprint> thumbprints;
-  while (!text.empty()) {
-    const auto cut = text.find_first_of(";,");
-    if (const auto thumbprint = thumbprintFromHex(text.substr(0, cut)))
-      thumbprints.push_back(*thumbprint);
-    text.remove_prefix(cut == std::string_view::npos ? text.size() : cut + 1);
-  }
-  return thumbprints;
-}
 
 Win32InstallerTrust::Win32InstallerTrust(std::vector<CertificateThumbprint> pinned)
     : pinned_(std::move(pinned)) {}

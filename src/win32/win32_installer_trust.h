@@ -13,10 +13,6 @@ namespace hv {
 // The SHA-256 of a certificate's DER encoding, as Windows shows it as a thumbprint.
 using CertificateThumbprint = std::array<std::uint8_t, 32>;
 
-// Thumbprints written as 64 hexadecimal digits each, separated by ';' or ','; anything else in
-// the text is no thumbprint and is left out.
-std::vector<CertificateThumbprint> thumbprintsFromText(std::string_view text);
-
 // Authenticode, as Windows judges any program it is asked to trust: WinVerifyTrust checks the
 // signature against the installer's bytes and the signer's chain up to a trusted root, with
 // revocation; then the signer's certificate must be one the build pins, so that a certificate

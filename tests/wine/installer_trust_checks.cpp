@@ -97,7 +97,7 @@ void checkInstallerTrust(Checks& checks) {
   checks.check("the signed test installers are beside the client", prepared);
   if (!prepared)
     return;
-  Win32InstallerTrust trust(thumbprintsFromText(HVDETECTOR_DEMO_SIGNER));
+  Win32InstallerTrust trust({CertificateThumbprint HVDETECTOR_DEMO_SIGNER});
   const std::string notMatching =
       "Nothing was run: the installer's signature does not match its contents";
   // The demo certificate is its own root: Windows trusts it once it is among the machine's

@@ -38,7 +38,8 @@ Platform& makePlatform() {
   static Win32Transfers transfers{{isInsideSiteDomain}};
   static Win32FileService files;
   static Win32Processes processes;
-  static Win32InstallerTrust installerTrust{thumbprintsFromText(HVDETECTOR_INSTALLER_SIGNERS)};
+  static Win32InstallerTrust installerTrust{
+      std::vector<CertificateThumbprint>{HVDETECTOR_INSTALLER_SIGNERS}};
   static Platform platform{registry,  eventLog, tempFolder, clock,         messagePump,
                            transfers, files,    processes,  installerTrust};
   return platform;
