@@ -8,6 +8,7 @@
 #include <string>
 
 #include "control/module_state.h"
+#include "download/site_domain.h"
 #include "runtime/library_errors.h"
 #include "support/base_under_test.h"
 
@@ -21,8 +22,6 @@ using ::testing::IsEmpty;
 constexpr char16_t kInstaller[] = u"/tmp/install63921449486000.exe";
 constexpr char16_t kNoMatch[] =
     u"Nothing was run: the installer's signature does not match its contents";
-constexpr char16_t kInstallerUrl[] =
-    u"http://www.corvantis.example/cvAppDownloads/library/windows/vm/install.exe";
 
 struct TrustCase {
   const char* name;
@@ -71,7 +70,7 @@ TEST_P(InstallerTrust, RunsOnlyWhatThePlatformTrusts) {
   fake.processes.whileRunning = [&] { holdsWhileRunning = fake.installerTrust.holdsAlive; };
   installAnswering(c.answer);
 
-  EXPECT_EQ(fake.transfers.last().executed, std::vector<Text>{Text(kInstallerUrl) + u".minisig"});
+  EXPECT_EQ(fake.transfers.last().executed, std::vector<Text>{defaultInstallerUrl() + u".minisig"});
   const auto& label = fake.ui.labels["lblDownload"];
   if (c.reason.empty()) {
     EXPECT_EQ(label.caption, u"Install complete");
@@ -132,7 +131,7 @@ TEST_F(SignedInstall, ChecksTheBytesFetchedBesideTheInstallerThatArrived) {
       answerWith(transfer(), "the signature");
   };
   serve("MZ", u"2");
-  EXPECT_EQ(transfer().executed, std::vector<Text>{Text(kInstallerUrl) + u".minisig"});
+  EXPECT_EQ(transfer().executed, std::vector<Text>{defaultInstallerUrl() + u".minisig"});
   ASSERT_EQ(fake.installerTrust.checks.size(), 1u);
   EXPECT_EQ(fake.installerTrust.checks[0].path, kInstaller);
   EXPECT_EQ(fake.installerTrust.checks[0].signature, "the signature");

@@ -13,8 +13,10 @@
 #include <functional>
 
 #include "control/module_state.h"
+#include "fakes/fake_ui_site.h"
 #include "orchestrate/base.h"
 #include "orchestrate/library_catalog.h"
+#include "runtime/text_encoding.h"
 #include "support/loopback_site.h"
 #include "support/minisign_signer.h"
 
@@ -76,11 +78,13 @@ void PrintTo(const SignatureCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-class SignedInstall : public ::testing::Test {
+class MinisignInstall : public ::testing::Test {
  protected:
-  SignedInstall() {
+  MinisignInstall() {
     threadModuleState().logLevel = 0;
     site.tempFolder.path = dir.slashed();
+    // The library's own default is on https, which the loopback site does not serve.
+    base.DownloadLocation(u"http://www.corvantis.example" + fromUtf8(kInstallerPath));
   }
 
   void install(const std::string& served, const Reply& signature) {
@@ -103,7 +107,7 @@ class SignedInstall : public ::testing::Test {
   Base base{platform, {classes, ui}};
 };
 
-class SignedInstaller : public SignedInstall,
+class SignedInstaller : public MinisignInstall,
                         public ::testing::WithParamInterface<SignatureCase> {};
 
 TEST_P(SignedInstaller, RunsOnlyTheVendorsOwnBytes) {
@@ -186,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Nothing but the file's owner could write to it before the check; afterwards not even the
 // owner can, until it has run.
-TEST_F(SignedInstall, NoWriterReachesTheInstallerBetweenCheckAndRun) {
+TEST_F(MinisignInstall, NoWriterReachesTheInstallerBetweenCheckAndRun) {
   const std::string path = dir.slashed() + kFetched;
   mode_t modeWhileRunning = 0;
   int writerError = 0;
@@ -202,8 +206,28 @@ TEST_F(SignedInstall, NoWriterReachesTheInstallerBetweenCheckAndRun) {
   install(kInstaller, testing::okReply(signatureOf(vendor(), kInstaller)));
   EXPECT_EQ(ui.labels["lblDownload"].caption, u"Install complete");
   EXPECT_EQ(modeWhileRunning & 0222, 0u);
-  if (::geteuid() != 0)
+  if (::geteuid() != 0) {
     EXPECT_EQ(writerError, EACCES);
+  }
+}
+
+// A vendor bringing in a new key trusts both for a while: their .pub files put together.
+TEST(MinisignKeys, EveryKeyOfAFileOfSeveralIsTrustedAndNamed) {
+  const auto keys = readMinisignPublicKeys(testing::readFile(vendor().publicKey()) + "\n" +
+                                           testing::readFile(stranger().publicKey()));
+  MinisignTrust trust(keys);
+  testing::TempDir dir;
+  for (const MinisignSigner* signer : {&vendor(), &stranger()}) {
+    testing::writeFile(dir / "install.exe", kInstaller);
+    EXPECT_NO_THROW(trust.checkAndHold(fromUtf8((dir / "install.exe").string()),
+                                       signer->sign(dir / "install.exe")));
+    std::filesystem::remove(dir / "install.exe");
+  }
+  ASSERT_EQ(trust.trustedSigners().size(), 2u);
+  EXPECT_THAT(toUtf8(trust.trustedSigners()[0]),
+              ::testing::MatchesRegex("minisign key [0-9A-F]{16}"));
+  EXPECT_THROW(readMinisignPublicKeys("untrusted comment: no key\nRWQnotakey\n"),
+               std::invalid_argument);
 }
 
 }  // namespace

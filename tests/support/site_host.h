@@ -11,6 +11,9 @@
 
 namespace hv::testing {
 
+inline constexpr char kSiteUrl[] = "http://www.corvantis.example";
+inline constexpr char kInstallerPath[] = "/cvAppDownloads/library/windows/vm/install.exe";
+
 // The host in front of a loopback stand-in for the vendor's site: www.corvantis.example goes to
 // `site`, the registry store is a folder of its own, downloads land in `downloads`, and boxes are
 // printed rather than waited on.
@@ -65,8 +68,5 @@ class SiteHost {
   TempDir store;
   ScopedEnv tmpdir{"TMPDIR", downloads.path().string()};
 };
-
-inline constexpr char kSiteUrl[] = "http://www.corvantis.example";
-inline constexpr char kInstallerPath[] = "/cvAppDownloads/library/windows/vm/install.exe";
 
 }  // namespace hv::testing
