@@ -170,6 +170,43 @@ bool anotherPlatformRegistered(const RegistrationKey& server) {
   return another;
 }
 
+void removeTypeLibrary(std::span<const RegistrationKey> group, const RegistrationKey* server) {
+  if (server != nullptr && anotherPlatformRegistered(*server))
+    removeKeys(std::span(server, 1));
+  else
+    removeKeys(group);
+}
+
+// 32- and 64-bit programs see CLSID and Interface each in a view of their own, and every other
+// key of the classes root (a class's ProgID) in one they share.
+bool inOwnView(const RegistrationKey& entry) {
+  const TextView path = entry.path;
+  return path.starts_with(u"CLSID\\") || path.starts_with(u"Interface\\");
+}
+
+// Whether the other width's view still registers the class whose key `classKey` is: on a system
+// of one width the flag is ignored and this width's own view, already emptied, is read.
+bool registeredInOtherView(const RegistrationKey& classKey) {
+  const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(rootKey(classKey.root), (wide(classKey.path) + L"\\InprocServer32").c_str(), 0,
+                    KEY_QUERY_VALUE | otherView, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// The class's own keys go; its ProgID stays while the other width's module serves the class.
+void removeClass(std::span<const RegistrationKey> group) {
+  std::vector<RegistrationKey> own;
+  std::vector<RegistrationKey> shared;
+  for (const auto& entry : group)
+    (inOwnView(entry) ? own : shared).push_back(entry);
+  removeKeys(own);
+  if (!registeredInOtherView(group.front()))
+    removeKeys(shared);
+}
+
 }  // namespace
 
 HRESULT writeRegistration(const std::vector<RegistrationKey>& keys) {
@@ -193,9 +230,10 @@ HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
     const auto group = all.subspan(begin, end - begin);
     const RegistrationKey* server = serverKey(group, modulePath);
     if (server == nullptr || !servedByAnotherCopy(*server, modulePath)) {
-      const bool sharedTypeLibrary =
-          server != nullptr && !startsClass(group.front()) && anotherPlatformRegistered(*server);
-      removeKeys(sharedTypeLibrary ? std::span(server, 1) : group);
+      if (!startsClass(group.front()))
+        removeTypeLibrary(group, server);
+      else
+        removeClass(group);
       removedAny = true;
     }
     begin = end;

@@ -137,6 +137,8 @@ Text reasonFor(LONG status) {
       return u"whether the installer's certificate was revoked could not be checked";
     case CERT_E_EXPIRED:
       return u"the installer's certificate has expired";
+    case CERT_E_WRONG_USAGE:
+      return u"the installer's certificate is not one for signing programs";
     case TRUST_E_EXPLICIT_DISTRUST:
       return u"the installer's signer is distrusted on this system";
     default:
