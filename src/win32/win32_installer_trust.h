@@ -10,7 +10,7 @@
 
 namespace hv {
 
-// The SHA-256 of a certificate's DER encoding, as Windows shows it as a thumbprint.
+// A certificate's SHA-256 thumbprint: the digest of its DER encoding.
 using CertificateThumbprint = std::array<std::uint8_t, 32>;
 
 // Authenticode, as Windows judges any program it is asked to trust: WinVerifyTrust checks the
