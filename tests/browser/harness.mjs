@@ -1,6 +1,6 @@
 // What the browser suites share: the vendor's site on loopback, and headless Chromium with a
-// fresh user-data folder, the extension loaded unpacked and every host name it may look up
-// mapped to that site or to nowhere; headless Firefox ESR likewise, in a fresh home.
+// fresh user-data folder, the build's extension loaded unpacked and every host name it may look
+// up mapped to that site or to nowhere; headless Firefox ESR likewise, in a fresh home.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -10,10 +10,16 @@ import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 export const sourceDir = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-export const EXTENSION_ID = 'egafbdheimjkckgieoggiofnmblcbfdm';
-export const SITE = 'http://www.corvantis.example';
+// The extension and the page library as a build made them for its vendor's settings.
+export const browserDir = process.env.HVDETECTOR_BROWSER_DIR ?? path.join(sourceDir, 'build/browser');
+const vendorJson = path.join(browserDir, '../vendor.json');
+export const VENDOR = JSON.parse(fs.readFileSync(vendorJson, 'utf8'));
+export const EXTENSION_ID = VENDOR.chromiumExtensionIds[0];
+export const SITE = `http://www.${VENDOR.siteDomain}`;
 // Hosts the suites visit besides the vendor's own; all of them reach the loopback site.
 export const OTHER_HOSTS = [
+  VENDOR.siteDomain,
+  'www.corvantis.example',
   'corvantis.example',
   'corvantis.example.evil.test',
   'www.corvantis.example.evil.test',
@@ -24,14 +30,17 @@ export const OTHER_HOSTS = [
 export const CHROMIUM = process.env.HVDETECTOR_CHROMIUM ?? '/usr/lib/chromium/chromium';
 export const FIREFOX = process.env.HVDETECTOR_FIREFOX ?? '/usr/bin/firefox-esr';
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
+const script = 'text/javascript; charset=utf-8';
+const types = { '.html': 'text/html; charset=utf-8', '.js': script, '.mjs': script,
+  '.xml': 'text/xml', '.crx': 'application/x-chrome-extension', '.xpi': 'application/x-xpinstall' };
 
 // The site serves the page library, the suites' pages and whatever files a suite adds under a
 // route; a route may hold its body back halfway until the suite lets it go. Pages report to it
 // with POST /report.
 export async function startSite() {
   const routes = new Map([
-    ['/hvdetector.js', { file: path.join(sourceDir, 'page/hvdetector.js') }],
+    ['/hvdetector.js', { file: path.join(browserDir, 'page/hvdetector.js') }],
+    ['/hvdetector.mjs', { file: path.join(browserDir, 'page/hvdetector.mjs') }],
   ]);
   for (const name of fs.readdirSync(path.join(sourceDir, 'tests/browser/pages')))
     routes.set(`/${name}`, { file: path.join(sourceDir, 'tests/browser/pages', name) });
@@ -129,12 +138,12 @@ export async function startSite() {
 export function writeHostManifest(userDataDir, hostPath) {
   const folder = path.join(userDataDir, 'NativeMessagingHosts');
   fs.mkdirSync(folder, { recursive: true });
-  fs.writeFileSync(path.join(folder, 'com.corvantis.hvdetector.json'), JSON.stringify({
-    name: 'com.corvantis.hvdetector',
+  fs.writeFileSync(path.join(folder, `${VENDOR.nativeHost}.json`), JSON.stringify({
+    name: VENDOR.nativeHost,
     description: 'Corvantis Halverine Detector',
     path: hostPath,
     type: 'stdio',
-    allowed_origins: [`chrome-extension://${EXTENSION_ID}/`],
+    allowed_origins: VENDOR.chromiumExtensionIds.map((id) => `chrome-extension://${id}/`),
   }, null, 2));
 }
 
@@ -147,7 +156,7 @@ export async function launch(site, { host = null, profile = null, extension = tr
   if (host)
     writeHostManifest(userDataDir, host);
   profile?.(userDataDir);
-  const rules = ['www.corvantis.example', ...OTHER_HOSTS]
+  const rules = [new URL(SITE).hostname, ...OTHER_HOSTS]
     .map((name) => `MAP ${name} 127.0.0.1:${site.port}`)
     .concat('MAP * ~NOTFOUND')
     .join(', ');
@@ -157,8 +166,8 @@ export async function launch(site, { host = null, profile = null, extension = tr
     pipe: true,
     protocolTimeout: 60000,
     userDataDir,
-    enableExtensions: extension ? [path.join(sourceDir, 'extension'), ...others] : others,
-    env: { ...process.env, ...env },
+    enableExtensions: extension ? [path.join(browserDir, 'extension'), ...others] : others,
+    env: { ...process.env, HVDETECTOR_VENDOR_JSON: vendorJson, ...env },
     args: [
       `--host-resolver-rules=${rules}`,
       '--no-first-run',
@@ -212,7 +221,7 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
         'network.trr.mode': 5,
       },
     });
-    await browser.installExtension(path.join(sourceDir, 'extension'));
+    await browser.installExtension(path.join(browserDir, 'extension'));
   } catch (error) {
     await browser?.close();
     fs.rmSync(home, { recursive: true, force: true });
