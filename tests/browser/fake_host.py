@@ -112,17 +112,14 @@ def error(message_id, number, description):
           "source": ""})
 
 
-def answer(message, listening):
+def answer(message):
     kind, name, message_id = message.get("type"), str(message.get("name", "")), message.get("id")
     if kind == "listen":
-        listening.add(name)
-    elif kind == "get" and name.lower() in PROPERTIES:
+        return
+    if kind == "get" and name.lower() in PROPERTIES:
         send({"type": "result", "id": message_id, "value": PROPERTIES[name.lower()]})
     elif kind == "call" and name.lower() == "download":
         send(panel(42, "Download Progress", False))
-        if "Progress" in listening:
-            send({"type": "event", "name": "Progress",
-                  "detail": {"BytesReceived": 4096, "bytesRemaining": 5656}})
         send({"type": "event", "name": "box",
               "detail": {"title": "Corvantis Halverine Detector", "text": "Halfway <b>there</b>"}})
         send({"type": "result", "id": message_id, "value": None})
@@ -139,7 +136,6 @@ def main():
         send({"type": "refused", "message": "the caller is not the HVDetector extension"})
         return 1
     opened = False
-    listening = set()
     for message in frames():
         log(event="message", message=message)
         if not opened:
@@ -151,7 +147,7 @@ def main():
             send({"type": "opened", "version": announced_version()})
             send(panel(0, "Download Progress", True))
         else:
-            answer(message, listening)
+            answer(message)
     return 0
 
 
