@@ -147,6 +147,48 @@ export function writeHostManifest(userDataDir, hostPath) {
   }, null, 2));
 }
 
+// With HVDETECTOR_POLICY_INSTALL=1 the suites meet the extension as a managed machine has it: the
+// browser is started without developer mode and installs it by the build's policy from the site,
+// CRX or XPI and all. The policy reaches the browser through a folder of the run's own bound over
+// the system's policy folder in a mount namespace of the browser's own, so that the machine's
+// settings never change.
+export const POLICY_INSTALL = process.env.HVDETECTOR_POLICY_INSTALL === '1';
+
+// Serves what a managed browser fetches from the vendor's site: update.xml and the CRX beside it,
+// and the XPI Firefox's policy names.
+function serveExtensionPackages(site) {
+  const where = (url) => new URL(url).pathname;
+  const firefoxPolicy = JSON.parse(fs.readFileSync(path.join(browserDir, 'policies/firefox.json'), 'utf8'));
+  const addon = Object.values(firefoxPolicy.policies.ExtensionSettings)[0];
+  if (fs.existsSync(path.join(browserDir, 'hvdetector.xpi')))
+    site.route(where(addon.install_url), fs.readFileSync(path.join(browserDir, 'hvdetector.xpi')));
+  if (fs.existsSync(path.join(browserDir, 'update.xml'))) {
+    site.route(where(VENDOR.extensionUpdateUrl), fs.readFileSync(path.join(browserDir, 'update.xml')));
+    site.route(where(new URL('hvdetector.crx', VENDOR.extensionUpdateUrl)),
+      fs.readFileSync(path.join(browserDir, 'hvdetector.crx')));
+  }
+}
+
+// A program that starts BROWSER with the policy folder POLICIES bound over SYSTEM_FOLDER, in a
+// mount namespace that ends with it.
+function browserUnderPolicy(scratch, browser, systemFolder, policies) {
+  const wrapper = path.join(scratch, 'browser-under-policy');
+  fs.writeFileSync(wrapper, `#!/bin/sh
+exec unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shift && exec "$@"' \
+  '${policies}' '${systemFolder}' '${browser}' "$@"
+`, { mode: 0o755 });
+  return wrapper;
+}
+
+// Why the policy-installed suites cannot run here, or null.
+export function policyInstallUnavailable() {
+  if (process.getuid?.() !== 0)
+    return 'binding a policy folder needs root (unshare --mount)';
+  if (!fs.existsSync(path.join(browserDir, 'update.xml')))
+    return `the build in ${path.dirname(browserDir)} has no HVDETECTOR_EXTENSION_KEY, so no CRX`;
+  return null;
+}
+
 // Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
 // writes its manifest into the profile folder it is given (no manifest without either);
 // `extension: false` leaves the extension out, `others` loads more unpacked extensions beside
@@ -160,24 +202,52 @@ export async function launch(site, { host = null, profile = null, extension = tr
     .map((name) => `MAP ${name} 127.0.0.1:${site.port}`)
     .concat('MAP * ~NOTFOUND')
     .join(', ');
+  let executablePath = CHROMIUM;
+  let enableExtensions = extension ? [path.join(browserDir, 'extension'), ...others] : others;
+  if (extension && POLICY_INSTALL) {
+    serveExtensionPackages(site);
+    const policies = path.join(userDataDir, 'etc-chromium');
+    fs.mkdirSync(path.join(policies, 'policies/managed'), { recursive: true });
+    fs.copyFileSync(path.join(browserDir, 'policies/chromium.json'),
+      path.join(policies, 'policies/managed/hvdetector.json'));
+    executablePath = browserUnderPolicy(userDataDir, CHROMIUM, '/etc/chromium', policies);
+    // Loading unpacked ones on the command line would disable every other extension.
+    enableExtensions = true;
+  }
   const browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
+    executablePath,
     headless: true,
     pipe: true,
     protocolTimeout: 60000,
     userDataDir,
-    enableExtensions: extension ? [path.join(browserDir, 'extension'), ...others] : others,
+    enableExtensions,
+    ignoreDefaultArgs: POLICY_INSTALL ? ['--disable-background-networking'] : [],
     env: { ...process.env, HVDETECTOR_VENDOR_JSON: vendorJson, ...env },
     args: [
       `--host-resolver-rules=${rules}`,
       '--no-first-run',
-      '--disable-background-networking',
+      // A managed browser fetches its force-installed extension as background work.
+      ...(POLICY_INSTALL ? [] : ['--disable-background-networking']),
       '--disable-component-update',
       '--disable-sync',
       ...(process.getuid?.() === 0 ? ['--no-sandbox'] : []),
     ],
   });
-  if (extension) {
+  if (extension && POLICY_INSTALL) {
+    for (const other of others)
+      await browser.installExtension(other);
+    // Installed, the extension shows itself to the vendor's pages.
+    const page = await browser.newPage();
+    const installed = await eventually(async () => {
+      await page.goto(`${SITE}/probe.html`);
+      return page.evaluate(() => typeof window.chrome?.runtime?.connect === 'function');
+    }, 60000);
+    await page.close();
+    if (!installed) {
+      await browser.close();
+      throw new Error('the policy did not install the extension within a minute');
+    }
+  } else if (extension) {
     await browser.waitForTarget((t) => t.type() === 'service_worker' &&
       t.url().startsWith(`chrome-extension://${EXTENSION_ID}/`), { timeout: 15000 });
   }
