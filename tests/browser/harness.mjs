@@ -180,15 +180,6 @@ exec unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shif
   return wrapper;
 }
 
-// Why the policy-installed suites cannot run here, or null.
-export function policyInstallUnavailable() {
-  if (process.getuid?.() !== 0)
-    return 'binding a policy folder needs root (unshare --mount)';
-  if (!fs.existsSync(path.join(browserDir, 'update.xml')))
-    return `the build in ${path.dirname(browserDir)} has no HVDETECTOR_EXTENSION_KEY, so no CRX`;
-  return null;
-}
-
 // Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
 // writes its manifest into the profile folder it is given (no manifest without either);
 // `extension: false` leaves the extension out, `others` loads more unpacked extensions beside
