@@ -180,6 +180,19 @@ exec unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shif
   return wrapper;
 }
 
+// Installed, the extension shows itself to the vendor's pages: its content script answers.
+async function untilTheExtensionAnswers(browser) {
+  const page = await browser.newPage();
+  const installed = await eventually(async () => {
+    await page.goto(`${SITE}/probe.html`);
+    return page.evaluate(() => HVDetector.connect().then((base) => base.close() ?? true,
+      (error) => error.code !== 'no-extension'));
+  }, 60000);
+  await page.close();
+  if (!installed)
+    throw new Error('the policy did not install the extension within a minute');
+}
+
 // Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
 // writes its manifest into the profile folder it is given (no manifest without either);
 // `extension: false` leaves the extension out, `others` loads more unpacked extensions beside
@@ -227,16 +240,11 @@ export async function launch(site, { host = null, profile = null, extension = tr
   if (extension && POLICY_INSTALL) {
     for (const other of others)
       await browser.installExtension(other);
-    // Installed, the extension shows itself to the vendor's pages.
-    const page = await browser.newPage();
-    const installed = await eventually(async () => {
-      await page.goto(`${SITE}/probe.html`);
-      return page.evaluate(() => typeof window.chrome?.runtime?.connect === 'function');
-    }, 60000);
-    await page.close();
-    if (!installed) {
+    try {
+      await untilTheExtensionAnswers(browser);
+    } catch (error) {
       await browser.close();
-      throw new Error('the policy did not install the extension within a minute');
+      throw error;
     }
   } else if (extension) {
     await browser.waitForTarget((t) => t.type() === 'service_worker' &&
@@ -263,9 +271,18 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
   let browser;
   try {
     execFileSync(hvdetector, ['register-browsers'], { env });
+    let executablePath = FIREFOX;
+    if (POLICY_INSTALL) {
+      serveExtensionPackages(site);
+      const distribution = path.join(home, 'distribution');
+      fs.mkdirSync(distribution);
+      fs.copyFileSync(path.join(browserDir, 'policies/firefox.json'), path.join(distribution, 'policies.json'));
+      executablePath = browserUnderPolicy(home, fs.realpathSync(FIREFOX),
+        path.join(path.dirname(fs.realpathSync(FIREFOX)), 'distribution'), distribution);
+    }
     browser = await puppeteer.launch({
       browser: 'firefox',
-      executablePath: FIREFOX,
+      executablePath,
       headless: true,
       protocolTimeout: 60000,
       userDataDir: path.join(home, 'profile'),
@@ -280,9 +297,14 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
         'network.proxy.allow_hijacking_localhost': true,
         'network.dns.forceResolve': '127.0.0.1',
         'network.trr.mode': 5,
+        // The build's XPI is not signed; Firefox ESR installs it by policy when told so.
+        ...(POLICY_INSTALL ? { 'xpinstall.signatures.required': false } : {}),
       },
     });
-    await browser.installExtension(path.join(browserDir, 'extension'));
+    if (POLICY_INSTALL)
+      await untilTheExtensionAnswers(browser);
+    else
+      await browser.installExtension(path.join(browserDir, 'extension'));
   } catch (error) {
     await browser?.close();
     fs.rmSync(home, { recursive: true, force: true });
