@@ -30,7 +30,8 @@ set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
 set(HVDETECTOR_EXTENSION_UPDATE_URL "https://www.${HVDETECTOR_SITE_DOMAIN}/hvdetector/update.xml"
   CACHE STRING "Where managed Chromium browsers read update.xml (the CRX is served beside it)")
 
-# The id unpacked developers' builds run under, fixed by the public key in extension/manifest.json.
+# The id unpacked developers' builds run under, fixed by the development public key in
+# cmake/HVDetectorBrowser.cmake.
 set(HVDETECTOR_DEVELOPMENT_EXTENSION_ID "egafbdheimjkckgieoggiofnmblcbfdm")
 
 # Chromium's id of an extension: the first 32 hex digits of the SHA-256 of its public key (DER),
