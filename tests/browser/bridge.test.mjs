@@ -48,6 +48,12 @@ function writeOtherExtension(folder) {
     port.onMessage.addListener((message) => resolve(JSON.stringify(message)));
     port.onDisconnect.addListener(() => resolve(chrome.runtime.lastError?.message ?? 'ended'));
     port.postMessage({ type: 'open', origin: 'http://www.corvantis.example' });
+  });
+  self.tryOurs = (id) => new Promise((resolve) => {
+    const port = chrome.runtime.connect(id);
+    port.onMessage.addListener((message) => resolve(JSON.stringify(message)));
+    port.onDisconnect.addListener(() => resolve('ended'));
+    port.postMessage({ type: 'get', id: 1, name: 'HasCvxMime' });
   });`);
 }
 
@@ -259,12 +265,14 @@ describe('a page outside the domain', () => {
 
 });
 
-test('another extension is kept from the host by the browser', async () => {
+test('another extension is kept from the host by the browser, and by ours', async () => {
   const target = await chromium.browser.waitForTarget((t) => t.type() === 'service_worker' &&
     !t.url().includes(EXTENSION_ID));
   const worker = await target.worker();
   const before = hostsStarted().length;
   assert.match(await worker.evaluate(() => self.tryHost()), /forbidden/);
+  // Nor does it reach the host through ours.
+  assert.equal(await worker.evaluate((id) => self.tryOurs(id), EXTENSION_ID), 'ended');
   assert.equal(hostsStarted().length, before);
 });
 
