@@ -284,7 +284,11 @@ class PanelView {
         this.#boxes.delete(key);
       }
     }
-    this.#root.append(...boxes);
+    // Moved only where the order changed: a live region taken out and put back may go unheard.
+    boxes.forEach((box, index) => {
+      if (this.#root.children[index] !== box)
+        this.#root.insertBefore(box, this.#root.children[index] ?? null);
+    });
   }
 
   #made(key, child) {
