@@ -84,6 +84,10 @@ endforeach()
 add_custom_command(OUTPUT ${icons} ${icon_commands} DEPENDS hvdetector_write_extension_icons
   COMMENT "Drawing the extension's icons from the banner" VERBATIM)
 set(browser_packages ${icons})
+# Everything a package of FOLDER holds, for its command to depend on.
+foreach(folder IN LISTS extension_folders)
+  list(TRANSFORM extension_files PREPEND ${browser}/${folder}/ OUTPUT_VARIABLE ${folder}_package_files)
+endforeach()
 
 # The stores' upload: the files at the archive's top, dated alike so that one build's zip is the
 # next one's.
@@ -91,7 +95,7 @@ add_custom_command(OUTPUT ${browser}/hvdetector-store.zip
   COMMAND ${CMAKE_COMMAND} -E tar cf ${browser}/hvdetector-store.zip --format=zip
     "--mtime=2000-01-01 00:00:00" ${extension_files}
   WORKING_DIRECTORY ${browser}/store
-  DEPENDS ${icons} ${browser}/store/manifest.json ${browser}/store/vendor.js
+  DEPENDS ${store_package_files}
   COMMENT "Packing the store's upload hvdetector-store.zip" VERBATIM)
 list(APPEND browser_packages ${browser}/hvdetector-store.zip)
 set(browser_installed ${browser}/hvdetector-store.zip)
@@ -102,7 +106,7 @@ if(EXISTS ${web_ext})
     COMMAND ${CMAKE_COMMAND} -E env NO_UPDATE_NOTIFIER=1
       ${web_ext} build --source-dir ${browser}/firefox --artifacts-dir ${browser}
       --filename hvdetector.xpi --overwrite-dest --no-config-discovery
-    DEPENDS ${icons} ${browser}/firefox/manifest.json ${browser}/firefox/vendor.js
+    DEPENDS ${firefox_package_files}
     COMMENT "Packing the Firefox add-on hvdetector.xpi" VERBATIM)
   list(APPEND browser_packages ${browser}/hvdetector.xpi)
   list(APPEND browser_installed ${browser}/hvdetector.xpi)
@@ -135,8 +139,7 @@ if(HVDETECTOR_EXTENSION_KEY)
       --no-sandbox --disable-gpu
     COMMAND ${CMAKE_COMMAND} -E rename ${browser}/crx.crx ${browser}/hvdetector.crx
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${browser}/crx ${browser}/pack-profile
-    DEPENDS ${icons} ${browser}/store/manifest.json ${browser}/store/vendor.js
-      ${HVDETECTOR_EXTENSION_KEY}
+    DEPENDS ${store_package_files} ${HVDETECTOR_EXTENSION_KEY}
     COMMENT "Packing hvdetector.crx, signed with the vendor's key" VERBATIM)
   list(APPEND browser_packages ${browser}/hvdetector.crx)
   list(APPEND browser_installed ${browser}/hvdetector.crx ${browser}/update.xml)
