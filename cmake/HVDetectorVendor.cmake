@@ -21,8 +21,8 @@ if(NOT HVDETECTOR_NATIVE_HOST MATCHES "^[a-z0-9_]+(\\.[a-z0-9_]+)*$")
 endif()
 
 set(HVDETECTOR_EXTENSION_KEY "" CACHE FILEPATH
-  "The vendor's PEM private key for the Chromium extension (never committed): when set, the build "
-  "packs a signed CRX with it and allows its extension id")
+  "The vendor's PEM private key for the Chromium extension (never committed): when set, the build \
+packs a signed CRX with it and allows its extension id")
 set(HVDETECTOR_EXTENSION_IDS "" CACHE STRING
   "More Chromium extension ids allowed to reach the host (;-separated), e.g. the store's id")
 set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
@@ -30,7 +30,8 @@ set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
 set(HVDETECTOR_EXTENSION_UPDATE_URL "https://www.${HVDETECTOR_SITE_DOMAIN}/hvdetector/update.xml"
   CACHE STRING "Where managed Chromium browsers read update.xml (the CRX is served beside it)")
 
-# The id unpacked developers' builds run under, fixed by the public key in extension/manifest.json.
+# The id unpacked developers' builds run under, fixed by the development public key in
+# cmake/HVDetectorBrowser.cmake.
 set(HVDETECTOR_DEVELOPMENT_EXTENSION_ID "egafbdheimjkckgieoggiofnmblcbfdm")
 
 # Chromium's id of an extension: the first 32 hex digits of the SHA-256 of its public key (DER),
@@ -65,7 +66,9 @@ else()
   list(PREPEND HVDETECTOR_CHROMIUM_EXTENSION_IDS ${HVDETECTOR_DEVELOPMENT_EXTENSION_ID})
 endif()
 foreach(id IN LISTS HVDETECTOR_CHROMIUM_EXTENSION_IDS)
-  if(NOT id MATCHES "^[a-p]{32}$")
+  # CMake's regular expressions know no counted repeats.
+  string(LENGTH "${id}" id_length)
+  if(NOT id MATCHES "^[a-p]+$" OR NOT id_length EQUAL 32)
     message(FATAL_ERROR "HVDETECTOR_EXTENSION_IDS: '${id}' is not a Chromium extension id "
       "(32 letters a to p)")
   endif()
