@@ -7,12 +7,12 @@ import { prepareRoad, roadPrograms, walkRoad } from '../tests/browser/road.mjs';
 
 const steps = {
   'detect-before': 'A fresh machine: the page reads the five detection properties',
-  install: 'The page asks Base to INSTALL: it fetches the installer and runs it with /S /P',
+  install: 'The page asks Base to INSTALL: it fetches the installer and its signature, checks it and runs it with /S /P',
   'detect-after': 'Detection now reads',
   launch: 'The page asks Base to LAUNCH a document: it is fetched and opened with the viewer',
   'launch-outside': "A document outside the vendor's domain is refused before anything is fetched",
   'launch-missing': 'A document that is not on the site: the download fails and nothing is opened',
-  'install-damaged': 'An installer that fails (its download was damaged): Install error, in red',
+  'install-damaged': 'An installer damaged on the way: its signature does not match, nothing runs: Install error, in red',
 };
 
 function show(report) {

@@ -3,7 +3,7 @@
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import { after, before, test } from 'node:test';
-import { FIREFOX, eventually, launchFirefox, openPage, running, startSite } from './harness.mjs';
+import { FIREFOX, SITE, eventually, launchFirefox, openPage, running, startSite } from './harness.mjs';
 import { INSTALLERS, roadPrograms, scratchMachine } from './road.mjs';
 
 const programs = roadPrograms();
@@ -23,6 +23,7 @@ before(async () => {
     return;
   site = await startSite();
   site.route(`${INSTALLERS}/install.exe`, fs.readFileSync(programs.installer));
+  site.route(`${INSTALLERS}/install.exe.minisig`, fs.readFileSync(`${programs.installer}.minisig`));
   machine = scratchMachine(programs.hvdetector, site);
   firefox = await launchFirefox(site, programs.hvdetector, { env: machine.env });
 });
@@ -40,8 +41,10 @@ const runningHosts = () => running(programs.messagingHost);
 // domain, whose box only an installed viewer gets to show.
 test('the vendor\'s page in Firefox detects, installs, detects again and meets LAUNCH outside the domain with its box', { skip }, async () => {
   const page = await openPage(firefox.browser);
-  const { before, installed, after, box } = await page.evaluate(async (names) => {
+  const { before, installed, after, box } = await page.evaluate(async (names, installer) => {
     const base = await HVDetector.connect();
+    // The site on loopback serves plain http; the installer's own default is https.
+    await base.put('DownloadLocation', installer);
     const detect = async () => Object.fromEntries(
       await Promise.all(names.map(async (name) => [name, await base.get(name)])));
     const within = (promise, what) => Promise.race([promise,
@@ -57,7 +60,7 @@ test('the vendor\'s page in Firefox detects, installs, detects again and meets L
     const box = within(new Promise((resolve) => base.addEventListener('box', (event) => resolve(event.detail))), 'box');
     base.call('LAUNCH', 'http://www.elsewhere.example/dl/quarterly-report.cvx').catch(() => {});
     return { before, installed, after, box: await box };
-  }, DETECTION);
+  }, DETECTION, `${SITE}${INSTALLERS}/install.exe`);
   await page.close();
   const fresh = Object.fromEntries(DETECTION.map((name) => [name, false]));
   assert.deepEqual(before, fresh);

@@ -12,6 +12,20 @@ import { photograph } from './pixels.mjs';
 export const INSTALLERS = '/cvAppDownloads/library/windows/vm';
 
 // The programs the road needs, from the environment the build passes on: null when one is missing.
+// The installer BODY signed with the build's demo key, as the site serves its signature.
+export function demoSignature(body, environment = process.env) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'hvdetector-signing-'));
+  try {
+    const file = path.join(folder, 'installer');
+    fs.writeFileSync(file, body);
+    execFileSync('minisign', ['-S', '-s', environment.HVDETECTOR_DEMO_SIGNING_KEY, '-m', file],
+      { stdio: ['ignore', 'ignore', 'inherit'] });
+    return fs.readFileSync(`${file}.minisig`);
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+}
+
 export function roadPrograms(environment = process.env) {
   const programs = {
     messagingHost: environment.HVDETECTOR_MESSAGING_HOST,
@@ -45,12 +59,15 @@ export async function prepareRoad({ hvdetector, installer, messagingHost }, shot
   shots ??= path.join(scratch, 'shots');
   fs.mkdirSync(shots, { recursive: true });
   const body = fs.readFileSync(installer);
+  const signature = fs.readFileSync(`${installer}.minisig`);
   site.route('/dl/quarterly-report.cvx',
     fs.readFileSync(path.join(sourceDir, 'examples/demo/quarterly-report.cvx')));
   // Half of the installer comes at once, the rest once the panel has been photographed.
   const held = site.route(`${INSTALLERS}/install.exe`, body, { hold: true });
-  // Cut short on the way: the installer finds its payload damaged and fails.
+  site.route(`${INSTALLERS}/install.exe.minisig`, signature);
+  // Cut short on the way: its signature no longer matches, and nothing runs.
   site.route(`${INSTALLERS}/damaged-install.exe`, body.subarray(0, body.length - 4096));
+  site.route(`${INSTALLERS}/damaged-install.exe.minisig`, signature);
   let chromium;
   try {
     // hvdetector registers the host for the ids of its own build; the policy-installed extension

@@ -8,7 +8,7 @@ import path from 'node:path';
 import { after, before, test } from 'node:test';
 import { SITE, eventually, openPage, running } from './harness.mjs';
 import { barFillEnd, darkPixels, pixelsOfColour } from './pixels.mjs';
-import { prepareRoad, roadPrograms, walkRoad } from './road.mjs';
+import { demoSignature, prepareRoad, roadPrograms, walkRoad } from './road.mjs';
 
 const programs = roadPrograms();
 const skip = !programs && 'this build has no messaging host, hvdetector or demo installer';
@@ -64,7 +64,8 @@ test('the road through the messaging host', { skip }, async () => {
 
   const damaged = reports['install-damaged'];
   assert.deepEqual(damaged.boxes, [{ title: null, text:
-    'Install failed, please try again by clicking refresh on your browser.\r\nThe installer ended with exit status 1' }]);
+    'Install failed, please try again by clicking refresh on your browser.\r\n' +
+    "Nothing was run: the installer's signature does not match its contents" }]);
   assert.equal(damaged.panel.caption, 'Install error');
   assert.equal(damaged.panel.color, '#FF0000');
   assert.ok(pixelsOfColour(afterError, STATUS_LABEL, [255, 0, 0]) > 30, 'after: the status label is red');
@@ -136,8 +137,9 @@ for (const [length, shows, todo] of [[1000000, 'box', silentFlow], [2000000, 'er
 // does not end an install halfway.
 test('a page closed mid-install leaves the install to finish and no host running', { skip }, async () => {
   const finished = path.join(road.scratch, 'slow-installer-finished');
-  road.site.route('/dl/slow-installer.exe', Buffer.from(
-    `#!/bin/sh\nsleep 2\necho "$*" >"${finished}"\n`));
+  const slowInstaller = Buffer.from(`#!/bin/sh\nsleep 2\necho "$*" >"${finished}"\n`);
+  road.site.route('/dl/slow-installer.exe', slowInstaller);
+  road.site.route('/dl/slow-installer.exe.minisig', demoSignature(slowInstaller));
   const page = await openPage(road.chromium.browser);
   await page.evaluate(async (url) => {
     const base = await HVDetector.connect();
