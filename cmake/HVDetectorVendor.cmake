@@ -21,8 +21,8 @@ if(NOT HVDETECTOR_NATIVE_HOST MATCHES "^[a-z0-9_]+(\\.[a-z0-9_]+)*$")
 endif()
 
 set(HVDETECTOR_EXTENSION_KEY "" CACHE FILEPATH
-  "The vendor's PEM private key for the Chromium extension (never committed): when set, the build "
-  "packs a signed CRX with it and allows its extension id")
+  "The vendor's PEM private key for the Chromium extension (never committed): when set, the build \
+packs a signed CRX with it and allows its extension id")
 set(HVDETECTOR_EXTENSION_IDS "" CACHE STRING
   "More Chromium extension ids allowed to reach the host (;-separated), e.g. the store's id")
 set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
@@ -65,7 +65,9 @@ else()
   list(PREPEND HVDETECTOR_CHROMIUM_EXTENSION_IDS ${HVDETECTOR_DEVELOPMENT_EXTENSION_ID})
 endif()
 foreach(id IN LISTS HVDETECTOR_CHROMIUM_EXTENSION_IDS)
-  if(NOT id MATCHES "^[a-p]{32}$")
+  # CMake's regular expressions know no counted repeats.
+  string(LENGTH "${id}" id_length)
+  if(NOT id MATCHES "^[a-p]+$" OR NOT id_length EQUAL 32)
     message(FATAL_ERROR "HVDETECTOR_EXTENSION_IDS: '${id}' is not a Chromium extension id "
       "(32 letters a to p)")
   endif()
