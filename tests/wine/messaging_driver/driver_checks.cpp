@@ -63,7 +63,7 @@ std::wstring freshRecord(const DriverSetup& setup, const wchar_t* name) {
 struct OpenPage {
   explicit OpenPage(const DriverSetup& setup) : host(setup.host, {kChromium}) {
     host.send(kOpen);
-    opened = host.receive().value_or(nullptr) == json{{"type", "opened"}};
+    opened = testing::holds(host.receive().value_or(nullptr), {{"type", "opened"}});
   }
   json call(int id, const std::string& member, json args) {
     host.send({{"type", "call"}, {"id", id}, {"name", member}, {"args", args}});
