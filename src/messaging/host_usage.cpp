@@ -29,22 +29,23 @@ std::string help(std::span<const PersonCommand> commands) {
          "on Linux `hvdetector register-browsers` tells each browser where it is.\n\n"
       << "Options:\n";
   printOption(out, "--help", "show this help and exit");
-  printOption(out, "--version", "show the version and the names the browsers know it by, and exit");
+  printOption(out, "--version", "show the version and exit");
   for (const auto& command : commands)
     printOption(out, command.word, command.summary);
-  out << "\nCallers: the Chromium extensions";
+  out << "\nNative host name:\n  " << nativeHostName() << "\n"
+      << "Callers:\n  the Chromium extensions";
   for (const auto& id : chromiumExtensionIds())
     out << " " << id;
-  out << " and the Firefox add-on " << firefoxAddonId() << ".\n"
-      << "Pages: http and https pages whose host ends in " << toUtf8(siteDomainSuffix()) << ".\n"
-      << "Exit status: 0 when the browser closed the connection, 1 when the caller or the page\n"
-         "was refused.\n";
+  out << " and the Firefox add-on " << firefoxAddonId() << "\n"
+      << "Pages:\n  http and https pages whose host ends in " << toUtf8(siteDomainSuffix()) << "\n"
+      << "Exit status:\n";
+  printOption(out, "0", "the browser closed the connection");
+  printOption(out, "1", "the caller or the page was refused");
   return out.str();
 }
 
 std::string version() {
-  return std::string(kProgram) + " " + std::string(bridgeVersion()) + "\nnative host " +
-         std::string(nativeHostName()) + "\nsite domain " + toUtf8(SiteDomain()) + "\n";
+  return std::string(kProgram) + " " + std::string(bridgeVersion()) + "\n";
 }
 
 }  // namespace
