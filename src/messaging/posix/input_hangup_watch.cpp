@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <ostream>
+#include <system_error>
 
 namespace hv {
 
@@ -13,7 +14,12 @@ void InputHangupWatch::start() {
   // Without a way to stop it, the wait goes unwatched, as it always went.
   if (thread_.joinable() || ::pipe2(stopPipe_, O_CLOEXEC) != 0)
     return;
-  thread_ = std::thread([this, stopSignal = stopPipe_[0]] { watch(stopSignal); });
+  try {
+    thread_ = std::thread([this, stopSignal = stopPipe_[0]] { watch(stopSignal); });
+  } catch (const std::system_error&) {
+    ::close(stopPipe_[0]);
+    ::close(stopPipe_[1]);
+  }
 }
 
 void InputHangupWatch::stop() {
