@@ -229,6 +229,10 @@ bool importStore(const std::wstring& store) {
 }
 
 void checkWindowsFlows(Checks& checks, const DriverSetup& setup) {
+  // A person's options answer and end: the host does not wait for frames as for a browser.
+  for (const wchar_t* option : {L"--help", L"--version"})
+    checks.check(std::string(option, option + wcslen(option)) + " prints and succeeds",
+                 runAndWait(L"\"" + setup.host + L"\" " + option));
   checkRegistration(checks, setup);
   checkBothWorlds(checks, setup);
   checkInstall(checks, setup, {L"0", "Install complete", nullptr});
