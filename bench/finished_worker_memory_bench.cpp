@@ -52,8 +52,9 @@ void BM_MemoryKeptPerFinishedElement(benchmark::State& state) {
   for (auto _ : state) {
     testing::FakePlatform fake;
     OwnedTransfers transfers;
-    Platform platform{fake.registry,    fake.eventLog, fake.tempFolder, fake.clock,
-                      fake.messagePump, transfers,     fake.files,      fake.processes};
+    Platform platform{fake.registry, fake.eventLog,    fake.tempFolder,
+                      fake.clock,    fake.messagePump, transfers,
+                      fake.files,    fake.processes,   fake.installerTrust};
     const ClassCatalog classes = libraryCatalog(platform);
     Base base(platform, {classes, nullUiSite()});
     threadModuleState().logLevel = kLogSevere;  // no lines kept in the fake log

@@ -115,3 +115,67 @@ else()
   message(STATUS "HVDETECTOR_EXTENSION_KEY is not set: the signed CRX, its update.xml and the "
     "Chromium policy are not made (the store zip, the XPI and the Firefox policy are)")
 endif()
+
+# Where INSTALL fetches the installer until a page names another place: under the vendor's
+# domain like every download, judged as the library judges hosts (no port, no user information
+# that could be read two ways), and plain enough to stand in a C++ string.
+string(REPLACE "." "\\." HVDETECTOR_SITE_DOMAIN_PATTERN "${HVDETECTOR_SITE_DOMAIN}")
+set(HVDETECTOR_INSTALLER_URL
+  "https://www.${HVDETECTOR_SITE_DOMAIN}/cvAppDownloads/library/windows/vm/install.exe"
+  CACHE STRING "Where the library fetches the installer from by default (under the site domain)")
+if(NOT HVDETECTOR_INSTALLER_URL MATCHES
+    "^(https?|ftp)://([A-Za-z0-9._~-]+@)?[a-z0-9.-]*\\.${HVDETECTOR_SITE_DOMAIN_PATTERN}/[!$&'()*+,;=A-Za-z0-9._~:@/-]*[^/]$")
+  message(FATAL_ERROR "HVDETECTOR_INSTALLER_URL must be an http, https or ftp URL of a file on a "
+    "host under .${HVDETECTOR_SITE_DOMAIN}, without a port, not '${HVDETECTOR_INSTALLER_URL}'")
+endif()
+
+# The minisign public keys whose signatures make an installer runnable on Linux. Every build
+# makes a demo key pair in its own tree (never in the sources) to sign the demo's installer and
+# the tests' with; a build without HVDETECTOR_INSTALLER_KEYS trusts that demo key only.
+set(HVDETECTOR_INSTALLER_KEYS "" CACHE FILEPATH
+  "A file of minisign public keys (.pub files put together): Linux runs only installers they signed")
+set(HVDETECTOR_DEMO_SIGNING_KEY ${PROJECT_BINARY_DIR}/demo-signing/demo.key)
+set(HVDETECTOR_DEMO_PUBLIC_KEY ${PROJECT_BINARY_DIR}/demo-signing/demo.pub)
+if(NOT WIN32)
+  find_program(HVDETECTOR_MINISIGN minisign)
+  if(HVDETECTOR_MINISIGN AND NOT EXISTS ${HVDETECTOR_DEMO_PUBLIC_KEY})
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/demo-signing)
+    execute_process(COMMAND ${HVDETECTOR_MINISIGN} -G -W -f -p ${HVDETECTOR_DEMO_PUBLIC_KEY}
+        -s ${HVDETECTOR_DEMO_SIGNING_KEY}
+      OUTPUT_QUIET RESULT_VARIABLE failed ERROR_VARIABLE why)
+    if(failed)
+      message(FATAL_ERROR "minisign could not make the demo's signing key: ${why}")
+    endif()
+  endif()
+  if(HVDETECTOR_INSTALLER_KEYS)
+    set(keys_file ${HVDETECTOR_INSTALLER_KEYS})
+  elseif(HVDETECTOR_MINISIGN)
+    set(keys_file ${HVDETECTOR_DEMO_PUBLIC_KEY})
+    message(STATUS "HVDETECTOR_INSTALLER_KEYS is not set: only installers signed by the demo key "
+      "${keys_file} run")
+  else()
+    message(FATAL_ERROR "minisign makes the demo's signing key when HVDETECTOR_INSTALLER_KEYS "
+      "is not set: install it (scripts/setup), or set HVDETECTOR_INSTALLER_KEYS")
+  endif()
+  if(NOT EXISTS ${keys_file})
+    message(FATAL_ERROR "HVDETECTOR_INSTALLER_KEYS: ${keys_file} does not exist")
+  endif()
+  file(STRINGS ${keys_file} key_lines)
+  set(HVDETECTOR_INSTALLER_KEY_LIST "")
+  foreach(line IN LISTS key_lines)
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^untrusted comment:")
+      continue()
+    endif()
+    # "Ed", an 8-byte key id and a 32-byte key, in base64.
+    string(LENGTH "${line}" length)
+    if(NOT line MATCHES "^RW[A-Za-z0-9+/]+$" OR NOT length EQUAL 56)
+      message(FATAL_ERROR "HVDETECTOR_INSTALLER_KEYS: ${keys_file} holds a line that is neither "
+        "an untrusted comment nor a minisign public key: '${line}'")
+    endif()
+    list(APPEND HVDETECTOR_INSTALLER_KEY_LIST ${line})
+  endforeach()
+  if(NOT HVDETECTOR_INSTALLER_KEY_LIST)
+    message(FATAL_ERROR "HVDETECTOR_INSTALLER_KEYS: ${keys_file} holds no minisign public key")
+  endif()
+endif()

@@ -5,7 +5,7 @@
 
 #include "com/panel_painter.h"
 #include "win32/win32_panel_children.h"
-#include "win32/win32_this_module.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 namespace {

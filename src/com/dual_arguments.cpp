@@ -10,6 +10,14 @@ HRESULT changeType(VARIANT& result, VARTYPE type) {
   return hr;
 }
 
+VARIANT referenceTo(VARTYPE type, void* value) {
+  VARIANT v;
+  VariantInit(&v);
+  V_VT(&v) = static_cast<VARTYPE>(VT_BYREF | type);
+  V_BYREF(&v) = value;
+  return v;
+}
+
 }  // namespace
 
 HRESULT storeResult(VARIANT& result, VARIANT_BOOL* out) {
@@ -47,27 +55,15 @@ VARIANT byValue(BSTR value) {
 }
 
 VARIANT byReference(BSTR* value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BYREF | VT_BSTR;
-  V_BSTRREF(&v) = value;
-  return v;
+  return referenceTo(VT_BSTR, value);
 }
 
 VARIANT byReference(short* value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BYREF | VT_I2;
-  V_I2REF(&v) = value;
-  return v;
+  return referenceTo(VT_I2, value);
 }
 
 VARIANT byReference(VARIANT* value) {
-  VARIANT v;
-  VariantInit(&v);
-  V_VT(&v) = VT_BYREF | VT_VARIANT;
-  V_VARIANTREF(&v) = value;
-  return v;
+  return referenceTo(VT_VARIANT, value);
 }
 
 }  // namespace hv

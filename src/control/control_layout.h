@@ -13,10 +13,19 @@ namespace hv {
 
 // The stored layouts of the two control classes: the children the control runtime creates,
 // in stored order, with their stored settings, every time an instance is made.
+//
+// Names kept from the stored form. Both controls and the routines they share keep the names the
+// stored control gives them, in its own mixed casing: the classes' members, children, handlers
+// and private state (`Inet1`, `lblDownload`, `UserControl_Initialize`,
+// `objInetDownloader_Progress`, `downloadMode`, `fileNumber`) and the free routines
+// (`RegReadString`, `RegValueExists`, `LogDebug`, `GetLogLevel`, `GetTempFolder`,
+// `getFileNameFromURL`, `GetTimeStampMillis`, `getFileNameParts`, `shellAndWait`). The layouts,
+// the type library and the event wiring name them so, and keeping them lets the code be read
+// against the stored control line by line. What the library adds of its own (the ports, the
+// helpers beside the routines such as `timeStampText`, members with a trailing underscore) is
+// named as the rest of the project is. Headers holding such names point here.
 
-// A colour as the control runtime stores it: 0x00BBGGRR.
-using OleColor = std::uint32_t;
-inline constexpr OleColor kWhite = 0x00FFFFFF;
+inline constexpr RgbColor kWhite = 0x00FFFFFF;
 
 // The external control a layout names for a progress bar.
 inline constexpr std::string_view kProgressBarProgId = "MSComctlLib.ProgressBar";
@@ -79,8 +88,8 @@ struct LayoutChild {
   TwipsRect rect;
   std::optional<HimetricSize> extent = {};  // stored as the settings "_extentx" and "_extenty"
   std::u16string_view caption = {};
-  std::optional<OleColor> foreColor = {};  // none: the host's default text colour
-  std::optional<OleColor> backColor = {};
+  std::optional<RgbColor> foreColor = {};  // none: the host's default text colour
+  std::optional<RgbColor> backColor = {};
   std::optional<FontInfo> font = {};
   std::optional<float> rangeMin = {};  // progress bars
   std::optional<float> rangeMax = {};
@@ -91,7 +100,7 @@ struct LayoutChild {
 
 struct UserControlLayout {
   std::string_view className;
-  OleColor backColor;
+  RgbColor backColor;
   std::int32_t designWidth;  // twips
   std::int32_t designHeight;
   bool visibleAtRunTime;

@@ -7,7 +7,8 @@
 
 namespace hv {
 
-// The library's only way into the registry: two read-only routines.
+// The library's only way into the registry: two read-only routines, under the names of the
+// control's stored form (see the note in control/control_layout.h).
 
 // Reads one value as text. Never fails: a key that does not open gives the empty text (not the
 // default), a value that cannot be read gives `defaultText`; whatever bytes the value holds are

@@ -15,7 +15,8 @@ enum LogLevel : std::int16_t {
 };
 
 // Writes a diagnostic line at debug level as an information entry. The one entry point the rest
-// of the library writes through.
+// of the library writes through. The routines here keep the names of the control's stored form
+// (see the note in control/control_layout.h).
 void LogDebug(Platform& platform, TextView message);
 
 // Writes `message` unchanged with `eventType` when `level` passes this thread's threshold. A

@@ -13,9 +13,6 @@
 namespace hv {
 namespace {
 
-// Character positions are 16-bit: texts beyond this cannot be searched.
-constexpr std::size_t kLongestSearchableText = 32766;
-
 void requireSearchableLength(TextView text) {
   if (text.size() > kLongestSearchableText)
     throw runtimeError(runtime_error::kOverflow);

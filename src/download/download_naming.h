@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 
 #include "platform/clock_port.h"
@@ -8,6 +9,13 @@
 #include "runtime/variant.h"
 
 namespace hv {
+
+// The routines of the stored form keep its names (see the note in control/control_layout.h):
+// `getFileNameFromURL`, `GetTempFolder`, `GetTimeStampMillis`, `getFileNameParts`. The helpers
+// the library adds beside them are named as the rest of the project is.
+
+// Character positions are 16-bit: texts beyond this cannot be searched.
+inline constexpr std::size_t kLongestSearchableText = 32766;
 
 // The file name a URL asks for: the text between its last "/" and its last "?" (or its end).
 // No "/" at all is -200000 "Malformed URL"; a last "?" before the last "/" is error 5; a URL

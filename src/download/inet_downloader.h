@@ -12,7 +12,8 @@
 namespace hv {
 
 // The download worker control: one HTTP download of one file into the temporary folder,
-// reported through its events.
+// reported through its events. Its members, `Inet1` and its state keep the names of the
+// control's stored form (see the note in control/control_layout.h).
 class InetDownloader : public ControlObject {
  public:
   explicit InetDownloader(Platform& platform);

@@ -5,8 +5,8 @@
 #include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 
-#ifndef HVDETECTOR_SITE_DOMAIN
-#error "HVDETECTOR_SITE_DOMAIN is set by the build"
+#if !defined(HVDETECTOR_SITE_DOMAIN) || !defined(HVDETECTOR_INSTALLER_URL)
+#error "HVDETECTOR_SITE_DOMAIN and HVDETECTOR_INSTALLER_URL are set by the build"
 #endif
 
 namespace hv {
@@ -69,7 +69,7 @@ const Text& siteDomainSuffix() {
 }
 
 Text defaultInstallerUrl() {
-  return u"http://www." + SiteDomain() + u"/cvAppDownloads/library/windows/vm/install.exe";
+  return u"" HVDETECTOR_INSTALLER_URL;
 }
 
 bool passesHostTest(TextView url) {

@@ -10,7 +10,8 @@ const Text& SiteDomain();
 // "." + SiteDomain(): what the host of every URL the library fetches from must end in.
 const Text& siteDomainSuffix();
 
-// Where INSTALL fetches the installer from until page script names another place.
+// Where INSTALL fetches the installer from until page script names another place: the build's
+// choice, always under the vendor's domain.
 Text defaultInstallerUrl();
 
 // True when the URL's host lies in the vendor's domain. The host is what follows the second "/";

@@ -1,7 +1,9 @@
 #include "host/cli.h"
 
+#include <algorithm>
 #include <exception>
 #include <ios>
+#include <iterator>
 #include <ostream>
 #include <stdexcept>
 
@@ -12,6 +14,9 @@
 #include "host/version_text.h"
 #include "posix/composition/environment_error.h"
 #include "posix/composition/host_network.h"
+#include "posix/posix_code_page.h"
+#include "runtime/printable_text.h"
+#include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
@@ -82,7 +87,9 @@ constexpr Option kOptions[] = {
          throw std::invalid_argument("needs wait or print");
        options.boxes = value;
      }},
-    {"--timeout", "S", "give up a fetch, download, launch or install not done within S seconds",
+    {"--timeout", "S",
+     "give up a fetch, download, launch or install not done within S seconds (more than 0, at "
+     "most 1000000000)",
      [](HostOptions& options, const std::string& value) { options.timeout = parseTimeout(value); }},
 };
 
@@ -96,13 +103,14 @@ void printHelp(std::ostream& out) {
          "Commands:\n";
   for (const auto& c : kCommands)
     printHelpRow(out, c.name, c.synopsis, c.summary);
+  // Options before the exit statuses, as a manual page orders its sections.
+  out << "\nOptions:\n";
+  for (const auto& o : kOptions)
+    printHelpRow(out, o.name, o.valueName, o.summary);
   out << "\n";
   printExitStatuses(out);
   out << "\n";
   printInstallerStatuses(out);
-  out << "\nOptions:\n";
-  for (const auto& o : kOptions)
-    printHelpRow(out, o.name, o.valueName, o.summary);
   out << "\n";
   printEnvironmentAndFiles(out);
 }
@@ -126,10 +134,23 @@ int deliver(const std::string& who, CommandContext& context, Step step) {
   return kExitFlowFailure;
 }
 
+// The option of the whole run `arg` names, with or without "=VALUE"; null when it names none.
+const Option* runOption(const std::string& arg) {
+  const std::string name = arg.substr(0, arg.find('='));
+  for (const auto& o : kOptions) {
+    if (o.name == name)
+      return &o;
+  }
+  return nullptr;
+}
+
 int runCommandLine(const std::vector<std::string>& argv, CommandContext& context) {
   std::size_t i = 1;
   for (; i < argv.size() && argv[i].starts_with("-"); ++i) {
-    if (argv[i] == "--help" || argv[i] == "-h") {
+    const bool help = argv[i] == "--help" || argv[i] == "-h";
+    if ((help || argv[i] == "--version") && i + 1 < argv.size())
+      return usageError(context, argv[i] + " takes no arguments, not " + echoed(argv[i + 1]));
+    if (help) {
       return deliver("hvdetector", context, [&] {
         printHelp(context.out);
         return 0;
@@ -143,13 +164,9 @@ int runCommandLine(const std::vector<std::string>& argv, CommandContext& context
     }
     const auto equals = argv[i].find('=');
     const std::string name = argv[i].substr(0, equals);
-    const Option* option = nullptr;
-    for (const auto& o : kOptions) {
-      if (o.name == name && o.apply != nullptr)
-        option = &o;
-    }
+    const Option* option = runOption(argv[i]);
     if (option == nullptr)
-      return usageError(context, "unknown option " + name);
+      return usageError(context, "unknown option " + echoed(name));
     std::string value;
     if (!option->valueName.empty()) {
       if (equals != std::string::npos) {
@@ -172,11 +189,17 @@ int runCommandLine(const std::vector<std::string>& argv, CommandContext& context
     return usageError(context, "no command given");
   const std::string& name = argv[i];
   context.args.assign(argv.begin() + static_cast<long>(i) + 1, argv.end());
-  for (const auto& c : kCommands) {
-    if (c.name == name)
-      return deliver("hvdetector " + name, context, [&] { return c.run(context); });
+  const auto command = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                    [&](const Command& c) { return c.name == name; });
+  if (command == std::end(kCommands))
+    return usageError(context, "unknown command " + echoed(name));
+  for (const auto& arg : context.args) {
+    if (const Option* option = runOption(arg)) {
+      return usageError(context, "options go before the command: hvdetector " +
+                                     std::string(option->name) + " ... " + name);
+    }
   }
-  return usageError(context, "unknown command " + name);
+  return deliver("hvdetector " + name, context, [&] { return command->run(context); });
 }
 
 }  // namespace
@@ -185,6 +208,10 @@ int usageError(CommandContext& context, std::string_view message) {
   context.err << "hvdetector: " << message << "\n"
               << "Try 'hvdetector --help' for more information.\n";
   return kExitUsage;
+}
+
+std::string echoed(std::string_view input) {
+  return quotedExcerpt(fromAnsi(input, kPosixCodePage));
 }
 
 int runHost(const std::vector<std::string>& argv, std::ostream& out, std::ostream& err) {

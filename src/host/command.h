@@ -27,6 +27,11 @@ struct Command {
 // Reports a usage mistake on err and returns the exit status for it.
 int usageError(CommandContext& context, std::string_view message);
 
+// An input from the command line (a path, a URL, an argument) as a message repeats it: in double
+// quotes, escaped and cut as text from a server is, so that what it holds never reaches the
+// terminal as a command and a line of megabytes still gives a one-line message.
+std::string echoed(std::string_view input);
+
 int describeCommand(CommandContext& context);
 int detectCommand(CommandContext& context);
 int registerCommand(CommandContext& context);

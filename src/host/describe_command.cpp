@@ -5,6 +5,7 @@
 #include "control/library_classes.h"
 #include "control/library_identity.h"
 #include "control/registration.h"
+#include "download/site_domain.h"
 #include "host/command.h"
 #include "host/exit_status.h"
 #include "orchestrate/library_catalog.h"
@@ -111,6 +112,10 @@ int describeCommand(CommandContext& context) {
     printSafetyAnswers(out, *catalog.byClsid(info->clsid).createInstance({catalog, nullUiSite()}));
   }
   describeRegistration(out);
+  out << "\ninstaller fetched by default from " << toUtf8(defaultInstallerUrl())
+      << "\ninstallers run only when signed by:\n";
+  for (const auto& signer : host.platform().installerTrust.trustedSigners())
+    out << "  " << toUtf8(signer) << "\n";
   return kExitSuccess;
 }
 

@@ -11,15 +11,11 @@
 #include "control/library_classes.h"
 #include "download/download_naming.h"
 #include "download/inet_downloader.h"
-#include "host/command.h"
 #include "host/exit_status.h"
-#include "host/flow_run.h"
+#include "host/flow_command.h"
 #include "host/terminal_width.h"
 #include "host/worker_outcome.h"
-#include "posix/composition/posix_platform.h"
-#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
-#include "runtime/printable_text.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -67,19 +63,9 @@ class ProgressLine : public EventSink {
   int shownPercent_ = -1;
 };
 
-void reportError(CommandContext& context, std::int32_t number, const Text& description) {
-  context.err << "hvdetector fetch: error " << number << ": " << printableText(description) << "\n";
-}
-
-}  // namespace
-
-int fetchCommand(CommandContext& context) {
-  if (context.args.size() != 1)
-    return usageError(context, "fetch takes exactly one URL");
-  FlowRun run(context, "hvdetector fetch");
-  PosixPlatform host(context.options, context.err);
-  Platform& platform = host.platform();
-  requireUsableTempFolder(platform.tempFolder);
+int fetch(FlowSetting& flow, const Text& url) {
+  CommandContext& context = flow.context;
+  Platform& platform = flow.host.platform();
   InetDownloader downloader(platform);
   const bool live = &context.err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
   const auto progress = std::make_shared<ProgressLine>(context.err, live);
@@ -87,19 +73,18 @@ int fetchCommand(CommandContext& context) {
       ->advise(progress);
   const auto outcome = listenTo(downloader);
 
-  std::array<Variant, 2> args{Variant(fromAnsi(context.args[0], kPosixCodePage)), Variant(Text())};
+  std::array<Variant, 2> args{Variant(url), Variant(Text())};
   try {
     invokeByName(downloader, u"Download", MemberKind::Method, args);
   } catch (const ScriptError& e) {
-    reportError(context, e.number(), e.description());
-    return kExitFlowFailure;
+    return reportScriptError(context, flow.who, e, url);
   }
-  const bool ended = run.awaitOutcome(
-      host.loop(), [&] { return outcome->ended(); }, [&] { progress->end(); });
+  const bool ended = flow.run.awaitOutcome(
+      flow.host.loop(), [&] { return outcome->ended(); }, [&] { progress->end(); });
   if (!ended)
     return kExitFlowFailure;
   if (outcome->failed) {
-    context.err << "hvdetector fetch: " << outcome->failureText() << "\n";
+    context.err << flow.who << ": " << outcome->failureText() << "\n";
     return kExitFlowFailure;
   }
   std::array<Variant, 0> none;
@@ -107,6 +92,12 @@ int fetchCommand(CommandContext& context) {
       invokeByName(downloader, u"RemoteFileToDownload", MemberKind::PropertyGet, none);
   context.out << toAnsi(GetTempFolder(platform.tempFolder) + name.toText(), kPosixCodePage) << "\n";
   return kExitSuccess;
+}
+
+}  // namespace
+
+int fetchCommand(CommandContext& context) {
+  return runOnUrl(context, "fetch", FlowDriver::Downloader, fetch);
 }
 
 }  // namespace hv

@@ -2,37 +2,63 @@
 
 #include <unistd.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <ostream>
-#include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 #include "host/exit_status.h"
 #include "posix/exit_cleanup.h"
 
 namespace hv {
+namespace {
 
-std::chrono::milliseconds parseTimeout(const std::string& value) {
-  constexpr double kLongest = 1e9;  // far beyond any run, and safely inside the clock's range
+// As short as the value reads back exactly, in plain digits where they stay short: 0.0001, 0.5,
+// 1000000000, 1e-300.
+std::string secondsText(double seconds) {
+  std::array<char, 64> text;
+  const auto format = seconds >= 1e-6 ? std::chars_format::fixed : std::chars_format::general;
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), seconds, format).ptr;
+  return std::string(text.data(), end);
+}
+
+}  // namespace
+
+std::chrono::duration<double> parseTimeout(const std::string& value) {
+  const std::string_view number =
+      value.starts_with('+') ? std::string_view(value).substr(1) : value;
+  const char* end = number.data() + number.size();
   double seconds = 0;
-  const char* end = value.data() + value.size();
-  const auto [stop, error] = std::from_chars(value.data(), end, seconds);
-  if (value.empty() || error != std::errc() || stop != end || !std::isfinite(seconds) ||
-      seconds <= 0 || seconds > kLongest) {
-    throw std::invalid_argument("needs a number of seconds greater than 0, got \"" + value + "\"");
+  const auto [stop, error] = std::from_chars(number.data(), end, seconds);
+  if (number.empty() || stop != end || error == std::errc::invalid_argument || std::isnan(seconds))
+    throw std::invalid_argument("needs a number of seconds, not " + echoed(value));
+  // Too large or too small for a double: the sign and size that strtod rounds it to still say
+  // which side of the range it lies on, and a positive number too small is still a limit.
+  if (error == std::errc::result_out_of_range) {
+    seconds = std::strtod(std::string(number).c_str(), nullptr);
+    if (seconds == 0 && !std::signbit(seconds))
+      seconds = std::numeric_limits<double>::denorm_min();
   }
-  // A limit under a millisecond is still a limit, not none.
-  return std::chrono::milliseconds(static_cast<long long>(std::ceil(seconds * 1000)));
+  if (seconds <= 0)
+    throw std::invalid_argument("needs a number of seconds greater than 0, not " + echoed(value));
+  if (seconds > kLongestTimeoutSeconds) {
+    throw std::invalid_argument("takes at most " + secondsText(kLongestTimeoutSeconds) +
+                                " seconds, not " + echoed(value));
+  }
+  return std::chrono::duration<double>(seconds);
 }
 
 FlowRun::FlowRun(CommandContext& context, std::string who)
     : context_(context), who_(std::move(who)), limit_(context.options.timeout) {
   if (!limit_)
     return;
-  deadline_ = EventLoop::Clock::now() + *limit_;
+  // A limit under the clock's tick is still a limit, not none.
+  deadline_ = EventLoop::Clock::now() + std::chrono::ceil<EventLoop::Clock::duration>(*limit_);
   watchdog_ = std::thread([this] { watch(); });
 }
 
@@ -63,10 +89,7 @@ bool FlowRun::claimReport() {
 }
 
 std::string FlowRun::limitText() const {
-  std::ostringstream text;
-  text << static_cast<double>(limit_->count()) / 1000
-       << (*limit_ == std::chrono::seconds(1) ? " second" : " seconds");
-  return text.str();
+  return secondsText(limit_->count()) + (limit_->count() == 1 ? " second" : " seconds");
 }
 
 // The main thread may be blocked where it cannot look at the clock, so this thread ends the

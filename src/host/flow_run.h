@@ -13,9 +13,13 @@
 
 namespace hv {
 
-// Reads the value of --timeout: a positive number of seconds, fractions allowed. Throws
-// std::invalid_argument otherwise.
-std::chrono::milliseconds parseTimeout(const std::string& value);
+// The longest --timeout: far beyond any run, and safely inside the clock's range.
+inline constexpr double kLongestTimeoutSeconds = 1e9;
+
+// Reads the value of --timeout: any number of seconds greater than 0 and at most the longest,
+// fractions and exponents allowed. Throws std::invalid_argument saying which rule the value
+// breaks, with the value.
+std::chrono::duration<double> parseTimeout(const std::string& value);
 
 // One command's run until its flow's outcome, under the time limit of --timeout, which counts
 // from the start of the command. The loop stops at the limit; a run held up outside the loop
@@ -46,7 +50,7 @@ class FlowRun {
 
   CommandContext& context_;
   std::string who_;
-  std::optional<std::chrono::milliseconds> limit_;
+  std::optional<std::chrono::duration<double>> limit_;
   EventLoop::Clock::time_point deadline_{};
   std::mutex mutex_;
   std::condition_variable finished_;

@@ -27,7 +27,8 @@ void printExitStatuses(std::ostream& out) {
   constexpr Row rows[] = {
       {kExitSuccess, "success"},
       {kExitFlowFailure, "the flow failed: an error box, a failed download or install"},
-      {kExitUsage, "a usage mistake: unknown command or option, a bad option value"},
+      {kExitUsage,
+       "a usage mistake: an unknown command or option, a bad option value, a text that is no URL"},
       {kExitEnvironment,
        "the registry store is missing or malformed, or the temporary folder "
        "cannot be used"},

@@ -7,13 +7,9 @@
 #include <vector>
 
 #include "control/dispatch.h"
-#include "host/command.h"
 #include "host/exit_status.h"
-#include "host/flow_run.h"
-#include "host/page_base.h"
+#include "host/flow_command.h"
 #include "host/worker_outcome.h"
-#include "posix/composition/posix_platform.h"
-#include "posix/composition/usable_environment.h"
 #include "posix/posix_code_page.h"
 #include "runtime/printable_text.h"
 #include "runtime/script_error.h"
@@ -22,10 +18,8 @@
 namespace hv {
 namespace {
 
-constexpr char kWho[] = "hvdetector install";
-
-// The installer's URL, when the command line gives one; throws std::invalid_argument for any
-// other argument.
+// The installer's location, when the command line gives one; throws std::invalid_argument for
+// any other argument.
 std::optional<std::string> locationArgument(const std::vector<std::string>& args) {
   if (args.empty())
     return std::nullopt;
@@ -36,28 +30,24 @@ std::optional<std::string> locationArgument(const std::vector<std::string>& args
   throw std::invalid_argument("install takes no arguments but --location URL");
 }
 
-int reportError(CommandContext& context, const ScriptError& e) {
-  context.err << kWho << ": error " << e.number() << ": " << printableText(e.description()) << "\n";
-  return kExitFlowFailure;
-}
-
 // Starts the download of the installer as the page's script would; false when it did not start.
-bool startInstall(CommandContext& context, Base& base, const std::optional<std::string>& location) {
+bool startInstall(CommandContext& context, const FlowSetting& flow, Base& base,
+                  const std::optional<Text>& location) {
   try {
     if (location) {
-      std::array<Variant, 1> url{Variant(fromAnsi(*location, kPosixCodePage))};
+      std::array<Variant, 1> url{Variant(*location)};
       invokeByName(base, u"DownloadLocation", MemberKind::PropertyPut, url);
       // The control ignores a location off the vendor's domain and would fetch its own
       // installer instead, which is not what the person asked for.
-      if (base.installerUrl() != url[0].toText()) {
-        context.err << kWho << ": the control refused " << *location
+      if (base.installerUrl() != *location) {
+        context.err << flow.who << ": the control refused " << quotedExcerpt(*location)
                     << " as the installer's location (it is not on the vendor's domain)\n";
         return false;
       }
     }
     invokeByName(base, u"INSTALL", MemberKind::Method, {});
   } catch (const ScriptError& e) {
-    reportError(context, e);
+    reportScriptError(context, flow.who, e, location.value_or(base.installerUrl()));
     return false;
   }
   return true;
@@ -66,40 +56,42 @@ bool startInstall(CommandContext& context, Base& base, const std::optional<std::
 }  // namespace
 
 int installCommand(CommandContext& context) {
-  std::optional<std::string> location;
+  std::optional<Text> location;
   try {
-    location = locationArgument(context.args);
+    if (const auto text = locationArgument(context.args)) {
+      location = urlFromCommandLine(context, "install --location", *text);
+      if (!location)
+        return kExitUsage;
+    }
   } catch (const std::invalid_argument& e) {
     return usageError(context, e.what());
   }
-  FlowRun run(context, kWho);
-  PosixPlatform host(context.options, context.err);
-  PageBase page(context, host);
-  requireUsableTempFolder(host.platform().tempFolder);
+  FlowSetting flow(context, "install", FlowDriver::PageBase);
+  PageBase& page = *flow.page;
   Base& base = page.base();
 
-  host.processes().beforeEachWait([&] { page.panel().drawPending(); });
+  flow.host.processes().beforeEachWait([&] { page.panel().drawPending(); });
   const std::size_t loaded = base.inetDownloaders().size();
-  if (!startInstall(context, base, location)) {
+  if (!startInstall(context, flow, base, location)) {
     page.panel().flush();
     return kExitFlowFailure;
   }
   const auto outcome = listenToNewWorker(base, loaded);
   if (!outcome) {
-    context.err << kWho << ": the control started no download\n";
+    context.err << flow.who << ": the control started no download\n";
     return kExitFlowFailure;
   }
   const auto flush = [&] { page.panel().flush(); };
-  if (!run.awaitOutcome(
-          host.loop(), [&] { return outcome->ended(); }, flush))
+  if (!flow.run.awaitOutcome(
+          flow.host.loop(), [&] { return outcome->ended(); }, flush))
     return kExitFlowFailure;
   flush();
-  const auto& starts = host.processes().starts();
+  const auto& starts = flow.host.processes().starts();
   if (page.boxesShown() > 0 || base.statusLabel().Caption() != u"Install complete" ||
       starts.empty()) {
     if (outcome->failed)
-      context.err << kWho << ": the download failed: " << outcome->failureText() << "\n";
-    context.err << kWho << ": the application was not installed\n";
+      context.err << flow.who << ": the download failed: " << outcome->failureText() << "\n";
+    context.err << flow.who << ": the application was not installed\n";
     return kExitFlowFailure;
   }
   context.out << toAnsi(starts.back().commandLine, kPosixCodePage) << "\n";

@@ -50,7 +50,7 @@ int panelCommand(CommandContext& context) {
     const auto equals = args[i].find('=');
     const std::string name = args[i].substr(0, equals);
     if (name != "--svg" && name != "--value")
-      return usageError(context, "panel takes --svg FILE and --value N, not " + args[i]);
+      return usageError(context, "panel takes --svg FILE and --value N, not " + echoed(args[i]));
     std::string value;
     if (equals != std::string::npos)
       value = args[i].substr(equals + 1);
@@ -67,7 +67,7 @@ int panelCommand(CommandContext& context) {
     const auto number = wholeNumber(value);
     if (!number || *number < min || *number > max) {
       return usageError(context, "--value must be a whole number from " + std::to_string(min) +
-                                     " to " + std::to_string(max) + ", not '" + value + "'");
+                                     " to " + std::to_string(max) + ", not " + echoed(value));
     }
     arguments.value = *number;
   }
@@ -83,8 +83,8 @@ int panelCommand(CommandContext& context) {
     return kExitSuccess;
   }
   if (const auto failure = writeWhole(*arguments.svgFile, svg)) {
-    context.err << "hvdetector panel: cannot write " << *arguments.svgFile << ": " << *failure
-                << "\n";
+    context.err << "hvdetector panel: cannot write " << echoed(*arguments.svgFile) << ": "
+                << *failure << "\n";
     return kExitFlowFailure;
   }
   return kExitSuccess;

@@ -12,7 +12,7 @@
 namespace hv {
 namespace {
 
-constexpr OleColor kDefaultTextColor = 0x00000000;
+constexpr RgbColor kDefaultTextColor = 0x00000000;
 
 std::string number(double value) {
   char buffer[32];
@@ -35,7 +35,7 @@ std::string viewportOpen(const LayoutChild& child) {
 }
 
 std::string label(const LayoutChild& child) {
-  const OleColor textColor = child.foreColor.value_or(kDefaultTextColor);
+  const RgbColor textColor = child.foreColor.value_or(kDefaultTextColor);
   std::string svg = viewportOpen(child);
   // A label stored with its text in its own background colour is meant to be seen through:
   // painting that background would hide the caption.

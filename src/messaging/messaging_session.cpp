@@ -21,22 +21,17 @@ namespace {
 
 using nlohmann::json;
 
-// The runtime's own answer to a call its dispatch layer refuses, as page script reads it.
-struct Refusal {
-  std::int32_t number;
-  const char* description;
-};
-
-Refusal refusalOf(HResult code) {
+// The runtime's own error for a call its dispatch layer refuses, as page script reads it.
+std::int32_t refusalOf(HResult code) {
   switch (code) {
     case kDispEBadParamCount:
-      return {450, "Wrong number of arguments or invalid property assignment"};
+      return runtime_error::kWrongArgumentCount;
     case kDispETypeMismatch:
-      return {runtime_error::kTypeMismatch, "Type mismatch"};
+      return runtime_error::kTypeMismatch;
     case kDispEOverflow:
-      return {runtime_error::kOverflow, "Overflow"};
+      return runtime_error::kOverflow;
     default:
-      return {438, "Object doesn't support this property or method"};
+      return runtime_error::kMemberNotSupported;
   }
 }
 
@@ -214,10 +209,11 @@ void MessagingSession::request(const json& message) {
   } catch (const ScriptError& e) {
     answerError(id, e.number(), toUtf8(e.description()), toUtf8(e.source()));
   } catch (const DispatchError& e) {
-    const Refusal refusal = refusalOf(e.code());
-    answerError(id, refusal.number, refusal.description, "");
+    const std::int32_t refusal = refusalOf(e.code());
+    answerError(id, refusal, toUtf8(standardErrorText(refusal)), "");
   } catch (const std::bad_alloc&) {
-    answerError(id, runtime_error::kOutOfMemory, toUtf8(standardErrorText(7)), "");
+    answerError(id, runtime_error::kOutOfMemory,
+                toUtf8(standardErrorText(runtime_error::kOutOfMemory)), "");
   }
 }
 

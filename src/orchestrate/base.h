@@ -18,11 +18,8 @@ namespace hv {
 // The control pages embed: detection, launch, install and download of the vendor's application.
 //
 // Its members, children, handlers and private state keep the names of the control's stored form
-// (`Inet1`, `lblDownload`, `UserControl_Initialize`, `objInetDownloader_Progress`,
-// `downloadMode`, ...): the layout, the type library and the event wiring name them so, and
-// keeping them lets the flows be read against the stored control line by line. What the library
-// adds of its own (the platform, the factory, the installer's worker) is named as the rest of
-// the project is, with a trailing underscore.
+// (see the note in control/control_layout.h); what the library adds of its own (the platform, the
+// factory, the installer's worker) has a trailing underscore.
 class Base : public ControlObject, public ObjectSafety {
  public:
   // Creates the children of the stored layout, the downloader among them through
@@ -112,6 +109,9 @@ class Base : public ControlObject, public ObjectSafety {
   // The worker INSTALL started last: only the file it fetches may be made runnable. Elements
   // are never unloaded, so the address stays its own.
   const InetDownloader* installerDownload_ = nullptr;
+  // Where that worker fetched the installer from: its signature lies beside it, whatever page
+  // script has written to DownloadLocation since.
+  Text installerUrl_;
 
   // Children, in their stored order.
   std::vector<std::shared_ptr<InetDownloader>> InetDownloader1;

@@ -1,9 +1,10 @@
-// The install road: fetch the installer, run it silently and wait, and say how it went in the
-// status label.
+// The install road: fetch the installer, run it silently and wait once it proves to be the
+// vendor's, and say how it went in the status label.
 #include <string>
 
 #include "download/download_naming.h"
 #include "orchestrate/base.h"
+#include "orchestrate/installer_check.h"
 #include "orchestrate/shell_and_wait.h"
 #include "runtime/library_errors.h"
 #include "runtime/script_error.h"
@@ -49,6 +50,7 @@ Variant Base::INSTALL() {
     tempDir = GetTempFolder(platform_.tempFolder);
     Variant location(downloadLocationUrl);
     remoteFileName = getRemoteFile(location);
+    installerUrl_ = downloadLocationUrl;
     Download(downloadLocationUrl, tempDir);
     installerDownload_ = objInetDownloader.get();
   } catch (...) {
@@ -65,6 +67,7 @@ Variant Base::InstallInternal(Text& remoteFile) {
   // program. Asked before the pump, which may bind another download.
   const bool fetchedByInstall =
       installerDownload_ != nullptr && objInetDownloader.get() == installerDownload_;
+  const Text fetchedFrom = installerUrl_;
   try {
     lblDownload->setCaption(u"Installing......");
     platform_.messagePump.pumpOnce();
@@ -74,6 +77,7 @@ Variant Base::InstallInternal(Text& remoteFile) {
           kRefusedOrFailed, u"InstallInternal",
           u"Nothing was run: " + remoteFile + u" is not the installer that INSTALL fetched");
     }
+    const auto checked = checkFetchedInstaller(platform_, installer, fetchedFrom);
     platform_.processes.allowToRun(installer);
     requireInstallerSucceeded(shellAndWait(platform_, {installer, {u"/S", u"/P"}}));
     platform_.messagePump.pumpOnce();

@@ -36,6 +36,9 @@ Variant Base::LAUNCH(Text& url) {
              u"Request URL " + url + u" Remote File " + remoteFileName + u" to path " + tempDir);
     Download(url, tempDir);
   } catch (const ScriptError& failure) {
+    // The two handlers draw the line on each side of the limit on purpose: LAUNCH shows the
+    // limit's own "Malformed URL" of a URL without "/", LaunchInternal (below) shows only the
+    // numbers beyond it.
     if (failure.number() <= kComponentErrorLimit)
       messageBox().showCritical(failure.description(), kTitle);
   }
@@ -67,6 +70,7 @@ Variant Base::LaunchInternal(Text& remoteFile) {
     LogDebug(platform_, commandLine);
     platform_.processes.start(commandLine, WindowStyle::NormalFocus);
   } catch (const ScriptError& failure) {
+    // Strictly beyond the limit, unlike LAUNCH: see there.
     if (failure.number() < kComponentErrorLimit)
       messageBox().showCritical(failure.description(), kTitle);
   }

@@ -3,6 +3,7 @@
 #include "platform/clock_port.h"
 #include "platform/event_log_port.h"
 #include "platform/file_service_port.h"
+#include "platform/installer_trust_port.h"
 #include "platform/message_pump_port.h"
 #include "platform/process_port.h"
 #include "platform/registry_port.h"
@@ -22,6 +23,7 @@ struct Platform {
   TransferFactoryPort& transfers;
   FileServicePort& files;
   ProcessPort& processes;
+  InstallerTrustPort& installerTrust;
 };
 
 }  // namespace hv

@@ -31,6 +31,9 @@ constexpr StandardError kStandardErrors[] = {
     {runtime_error::kPermissionDenied, "Permission denied"},
     {runtime_error::kPathFileAccessError, "Path/File access error"},
     {runtime_error::kPathNotFound, "Path not found"},
+    {runtime_error::kMemberNotSupported, "Object doesn't support this property or method"},
+    {runtime_error::kWrongArgumentCount,
+     "Wrong number of arguments or invalid property assignment"},
 };
 
 }  // namespace

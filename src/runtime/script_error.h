@@ -45,6 +45,8 @@ inline constexpr std::int32_t kTooManyFiles = 67;
 inline constexpr std::int32_t kPermissionDenied = 70;
 inline constexpr std::int32_t kPathFileAccessError = 75;
 inline constexpr std::int32_t kPathNotFound = 76;
+inline constexpr std::int32_t kMemberNotSupported = 438;
+inline constexpr std::int32_t kWrongArgumentCount = 450;
 }  // namespace runtime_error
 
 // The standard text of a runtime error number; "Application-defined or object-defined error"

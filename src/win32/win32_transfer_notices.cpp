@@ -3,7 +3,7 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "win32/win32_this_module.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 namespace {

@@ -7,10 +7,10 @@
 #include "transfer/transfer_pace.h"
 #include "transfer/transfer_policy.h"
 #include "win32/win32_internet_errors.h"
-#include "win32/win32_message_pump.h"
 #include "win32/win32_transfer_hooks.h"
 #include "win32/win32_transfer_job.h"
 #include "win32/win32_transfer_notices.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 namespace {

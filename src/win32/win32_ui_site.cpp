@@ -1,7 +1,9 @@
 #include "win32/win32_ui_site.h"
 
+#include <string>
+
 #include "win32/win32_panel_children.h"
-#include "win32/win32_this_module.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 namespace {
@@ -26,6 +28,13 @@ HWND makeParkingWindow() {
 }
 
 }  // namespace
+
+void Win32MessageBox::showCritical(TextView text, std::optional<TextView> title) {
+  const std::wstring body(text.begin(), text.end());
+  const std::wstring caption = title ? std::wstring(title->begin(), title->end()) : L"";
+  const HWND owner = owner_ != nullptr && IsWindow(owner_) ? owner_ : GetActiveWindow();
+  MessageBoxW(owner, body.c_str(), title ? caption.c_str() : nullptr, MB_OK | MB_ICONERROR);
+}
 
 Win32UiSite::~Win32UiSite() {
   if (parking_ != nullptr)

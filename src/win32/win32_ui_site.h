@@ -2,10 +2,22 @@
 
 #include <windows.h>
 
+#include "platform/message_box_port.h"
 #include "platform/ui_site.h"
-#include "win32/win32_message_box.h"
 
 namespace hv {
+
+// MessageBoxW with the critical icon and OK. A box without a title of its own passes none, so
+// the system's default caption shows. Its owner is the control's window while it is shown in
+// one, else the thread's active window, so that the box is modal to the page it belongs to.
+class Win32MessageBox : public MessageBoxPort {
+ public:
+  void showCritical(TextView text, std::optional<TextView> title) override;
+  void ownBy(HWND window) { owner_ = window; }
+
+ private:
+  HWND owner_ = nullptr;
+};
 
 // The window class of the parking windows, registered by the module that holds this code.
 inline constexpr const wchar_t* kParkingWindowClass = L"HVDetectorParking";

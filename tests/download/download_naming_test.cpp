@@ -6,7 +6,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_temp_folder.h"
-#include "posix/posix_temp_folder.h"
+#include "posix/posix_local_machine.h"
 #include "runtime/script_error.h"
 #include "support/scoped_code_page.h"
 

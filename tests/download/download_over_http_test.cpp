@@ -258,7 +258,7 @@ TEST_F(DownloadOverHttp, RefusedConnectionIsOneError) {
   HostNetwork elsewhere{optionsFor(portNobodyListensOn())};
   Platform refused{registry,        eventLog,       tempFolder,
                    clock,           elsewhere.loop, elsewhere.transfers,
-                   elsewhere.files, processes};
+                   elsewhere.files, processes,      installerTrust};
   InetDownloader lonely(refused);
   lonely.findConnectionPoint(lonely.classInfo().eventInterface.current.iid)->advise(sink);
   Text url = u"http://www.corvantis.example/a.cvx", dest;

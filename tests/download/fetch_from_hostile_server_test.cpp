@@ -11,7 +11,7 @@
 #include "support/lazy_case.h"
 #include "support/loopback_http_server.h"
 #include "support/peak_memory.h"
-#include "support/scoped_environment.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -46,7 +46,7 @@ class FetchFromHostileServer : public ::testing::TestWithParam<LazyCase<Hostile>
 
   LoopbackHttpServer server;
   TempDir dir;
-  ScopedEnvironment tmpdir{"TMPDIR", dir.path().string()};
+  ScopedEnv tmpdir{"TMPDIR", dir.path().string()};
 };
 
 TEST_P(FetchFromHostileServer, SucceedsOnlyWithTheWholeBody) {

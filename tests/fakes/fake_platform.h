@@ -3,6 +3,7 @@
 #include "fakes/fake_clock.h"
 #include "fakes/fake_event_log.h"
 #include "fakes/fake_file_service.h"
+#include "fakes/fake_installer_trust.h"
 #include "fakes/fake_message_pump.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
@@ -28,8 +29,9 @@ struct FakePlatform {
   FakeTransferFactory transfers;
   FakeFileService files;
   FakeProcesses processes;
-  Platform platform{registry,    eventLog,  tempFolder, clock,
-                    messagePump, transfers, files,      processes};
+  FakeInstallerTrust installerTrust;
+  Platform platform{registry,  eventLog, tempFolder, clock,         messagePump,
+                    transfers, files,    processes,  installerTrust};
   // What a page gives the controls it creates: the module's classes and a recording UI site.
   FakeUiSite ui;
   ClassCatalog classes = libraryCatalog(platform);

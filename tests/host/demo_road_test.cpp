@@ -41,10 +41,10 @@ class DemoRoad : public ::testing::Test {
 };
 
 TEST_F(DemoRoad, InstallerRecordsTheViewerWhereDetectionReadsIt) {
-  host.site.route(kInstallerPath, okReply(installer));
+  host.serveSignedInstaller(installer);
   EXPECT_THAT(detection(), HasSubstr("\"HasCvxMime\": false, \"HasCvtMime\": false, "
                                      "\"HasParticipantHalverine\": false"));
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(detection(),
               HasSubstr("\"HasCvxMime\": true, \"HasCvtMime\": true, "
@@ -57,8 +57,8 @@ TEST_F(DemoRoad, InstallerRecordsTheViewerWhereDetectionReadsIt) {
 }
 
 TEST_F(DemoRoad, LaunchOpensTheDocumentWithTheInstalledViewer) {
-  host.site.route(kInstallerPath, okReply(installer));
-  ASSERT_EQ(host.runHost({"install"}).status, 0);
+  host.serveSignedInstaller(installer);
+  ASSERT_EQ(host.runHost(SiteHost::installOfTheSitesInstaller()).status, 0);
   const HostRun run = host.runHost({"launch", std::string(kSiteUrl) + "/dl/quarterly-report.cvx"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::string prefix = "\"" + viewer() + "\" \"";
@@ -76,18 +76,22 @@ TEST_F(DemoRoad, LaunchOpensTheDocumentWithTheInstalledViewer) {
 
 TEST_F(DemoRoad, DamagedInstallerFailsAndLeavesTheStoreAsItWas) {
   host.site.route(kInstallerPath, okReply(installer.substr(0, installer.size() - 4096)));
+  host.site.route(std::string(kInstallerPath) + ".minisig",
+                  okReply(readFile(HVDETECTOR_DEMO_INSTALLER ".minisig")));
   const std::string before = detection();
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("Install error (in red)\n"));
-  EXPECT_THAT(run.err, HasSubstr("The installer ended with exit status 1\n"));
+  EXPECT_THAT(
+      run.err,
+      HasSubstr("Nothing was run: the installer's signature does not match its contents\n"));
   EXPECT_EQ(detection(), before);
   EXPECT_FALSE(std::filesystem::exists(viewer()));
 }
 
 TEST_F(DemoRoad, ViewerTakesOnlyOneOfItsDocuments) {
-  host.site.route(kInstallerPath, okReply(installer));
-  ASSERT_EQ(host.runHost({"install"}).status, 0);
+  host.serveSignedInstaller(installer);
+  ASSERT_EQ(host.runHost(SiteHost::installOfTheSitesInstaller()).status, 0);
   writeFile(programs / "notes.cvx", "just some notes\n");
   writeFile(programs / "empty.cvx", "");
   const struct {

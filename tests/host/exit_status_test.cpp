@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "support/host_run.h"
-#include "support/scoped_environment.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -109,7 +109,7 @@ class ExitStatusTest : public ::testing::TestWithParam<ExitCase> {
 TEST_P(ExitStatusTest, EachOutcomeHasItsOwnStatus) {
   const auto& c = GetParam();
   std::vector<std::string> args{"--registry", arrangeStore(c.store), "--boxes", "print"};
-  ScopedEnvironment tmpdir("TMPDIR", arrangeTemp(c.temp));
+  ScopedEnv tmpdir("TMPDIR", arrangeTemp(c.temp));
   args.insert(args.end(), c.args.begin(), c.args.end());
   const HostRun run = runHostWith(args);
   EXPECT_EQ(run.status, c.status) << run.err;
@@ -120,9 +120,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, ExitStatusTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ExitStatus, NoStoreAnywhereIsTheEnvironment) {
-  ScopedEnvironment store("HVDETECTOR_REGISTRY", "");
-  ScopedEnvironment config("XDG_CONFIG_HOME", "");
-  ScopedEnvironment home("HOME", "");
+  ScopedEnv store("HVDETECTOR_REGISTRY", "");
+  ScopedEnv config("XDG_CONFIG_HOME", "");
+  ScopedEnv home("HOME", "");
   const HostRun run = runHostWith({"detect"});
   EXPECT_EQ(run.status, 3);
   EXPECT_THAT(run.err, HasSubstr("no registry store"));

@@ -3,7 +3,7 @@
 
 #include "support/host_run.h"
 #include "support/loopback_http_server.h"
-#include "support/scoped_environment.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace hv {
@@ -23,7 +23,7 @@ class FetchCommand : public ::testing::Test {
 
   LoopbackHttpServer server;
   TempDir dir;
-  ScopedEnvironment tmpdir{"TMPDIR", dir.path().string()};
+  ScopedEnv tmpdir{"TMPDIR", dir.path().string()};
 };
 
 TEST_F(FetchCommand, PrintsTheLocalPathOnCompletion) {

@@ -21,16 +21,14 @@ constexpr char kFailureBox[] =
 
 class InstallCommand : public ::testing::Test {
  protected:
-  void serveInstaller(const std::string& script) {
-    host.site.route(kInstallerPath, okReply(script));
-  }
+  void serveInstaller(const std::string& script) { host.serveSignedInstaller(script); }
 
   SiteHost host;
 };
 
 TEST_F(InstallCommand, InstallerThatSucceedsPrintsItsCommandLine) {
   serveInstaller("#!/bin/sh\n[ \"$1 $2\" = \"/S /P\" ] || exit 7\n");
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.out,
               MatchesRegex("\"" + host.downloads.slashed() + "install[0-9]+\\.exe\" /S /P\n"));
@@ -40,7 +38,7 @@ TEST_F(InstallCommand, InstallerThatSucceedsPrintsItsCommandLine) {
 
 TEST_F(InstallCommand, InstallerThatFailsIsAnInstallError) {
   serveInstaller("#!/bin/sh\nexit 1\n");
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_THAT(run.err, HasSubstr("Install error"));
@@ -56,7 +54,7 @@ TEST_F(InstallCommand, TemporaryFolderHoldingAQuoteRunsTheInstallerItself) {
   std::filesystem::create_directory(host.downloads / "q\"x");
   ScopedEnv quoted("TMPDIR", (host.downloads / "q\"x").string());
   serveInstaller("#!/bin/sh\n[ \"$1 $2\" = \"/S /P\" ] || exit 7\n");
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_THAT(run.err, HasSubstr("Install complete\n"));
   EXPECT_FALSE(std::filesystem::exists(host.downloads / "q.ran")) << "the other program ran";
@@ -67,9 +65,10 @@ TEST_F(InstallCommand, TemporaryFolderHoldingAQuoteRunsTheInstallerItself) {
 TEST_F(InstallCommand, InterruptedInstallSaysTheInstallerRunsOn) {
   serveInstaller("#!/bin/sh\nkill -TERM $PPID\nsleep 1\n");
   TempDir logs;
-  const ChildResult result = runChild(HVDETECTOR_BINARY, host.hostArgs({"install"}),
-                                      {"TMPDIR=" + host.downloads.path().string()},
-                                      ChildOutput::DevFull, (logs / "stderr").string(), 20000);
+  const ChildResult result =
+      runChild(HVDETECTOR_BINARY, host.hostArgs(SiteHost::installOfTheSitesInstaller()),
+               {"TMPDIR=" + host.downloads.path().string()}, ChildOutput::DevFull,
+               (logs / "stderr").string(), 20000);
   EXPECT_EQ(result.signal, SIGTERM);
   EXPECT_THAT(readFile(logs / "stderr"),
               MatchesRegex("(.|\n)*hvdetector: the installer \\(process [0-9]+\\) is still "
@@ -77,18 +76,18 @@ TEST_F(InstallCommand, InterruptedInstallSaysTheInstallerRunsOn) {
 }
 
 TEST_F(InstallCommand, FailedDownloadShowsItsBoxAndRunsNothing) {
-  const HostRun run = host.runHost({"install"});
+  const HostRun run = host.runHost(SiteHost::installOfTheSitesInstaller());
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("Error: -20000015 404 Not Found\n"));
   EXPECT_THAT(run.err, Not(HasSubstr("Installing")));
 }
 
 TEST_F(InstallCommand, LocationOnTheDomainIsFetchedInstead) {
-  host.site.route("/other/setup.exe", okReply("#!/bin/sh\nexit 0\n"));
+  host.serveSignedInstaller("#!/bin/sh\nexit 0\n", "/other/setup.exe");
   const HostRun run =
       host.runHost({"install", "--location", std::string(kSiteUrl) + "/other/setup.exe"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(host.site.requests(), ElementsAre("/other/setup.exe"));
+  EXPECT_THAT(host.site.requests(), ElementsAre("/other/setup.exe", "/other/setup.exe.minisig"));
   EXPECT_EQ(
       host.runHost({"install", "--location=" + std::string(kSiteUrl) + "/other/setup.exe"}).status,
       0);
@@ -99,14 +98,15 @@ TEST_F(InstallCommand, LocationOffTheDomainIsRefusedBeforeAnyDownload) {
   const HostRun run =
       host.runHost({"install", "--location", "http://www.elsewhere.example/setup.exe"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("refused http://www.elsewhere.example/setup.exe"));
+  EXPECT_THAT(run.err, HasSubstr("refused \"http://www.elsewhere.example/setup.exe\""));
   EXPECT_THAT(host.site.requests(), ::testing::IsEmpty());
 }
 
 TEST_F(InstallCommand, LocationTheControlCannotReadIsTheScriptsError) {
-  const HostRun run = host.runHost({"install", "--location", "abc"});
+  const HostRun run = host.runHost({"install", "--location", "http:abc"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("hvdetector install: error 9: Subscript out of range\n"));
+  EXPECT_THAT(run.err, HasSubstr("hvdetector install: error 9: Subscript out of range; the URL has "
+                                 "fewer than two \"/\""));
 }
 
 TEST_F(InstallCommand, BadArgumentsAreUsageErrors) {

@@ -56,10 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "Error: -20000015 404 Not Found\nhvdetector launch: nothing was started\n"},
         LaunchCase{"NotInstalled", std::nullopt, kDocument, 1,
                    std::string(kBox) + "Halverine is not installed\n"},
-        LaunchCase{"ShortUrl", "/bin/true \"%1\"", "a/cd", 1,
+        LaunchCase{"ShortUrl", "/bin/true \"%1\"", "x:/a", 1,
                    std::string(kBox) + "Malformed URL\n"},
-        LaunchCase{"BlankUrl", "/bin/true \"%1\"", "   ", 1,
-                   "hvdetector launch: nothing was started\n"},
+        // The page's blank URL is no URL at all to the command line.
+        LaunchCase{"BlankUrl", "/bin/true \"%1\"", "   ", 2, "launch takes a URL such as"},
         LaunchCase{"NoOpenCommand", "", kDocument, 1,
                    "nothing was started: no open command is registered"}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -148,7 +148,7 @@ TEST(PanelCommand, RefusesBadArgumentsWithAUsageError) {
     EXPECT_NE(r.err.find("hvdetector --help"), std::string::npos) << args.back();
   }
   EXPECT_NE(runHostWith({"panel", "--svg", "-", "--value", "101"})
-                .err.find("--value must be a whole number from 0 to 100, not '101'"),
+                .err.find("--value must be a whole number from 0 to 100, not \"101\""),
             std::string::npos);
 }
 
@@ -163,7 +163,8 @@ TEST(PanelCommand, WritesTheFileOrSaysWhyNot) {
   for (const auto& bad : {(dir / "missing" / "panel.svg").string(), dir.path().string()}) {
     const auto failed = runHostWith({"panel", "--svg", bad});
     EXPECT_EQ(failed.status, 1) << bad;
-    EXPECT_NE(failed.err.find("hvdetector panel: cannot write " + bad + ": "), std::string::npos)
+    EXPECT_NE(failed.err.find("hvdetector panel: cannot write \"" + bad + "\": "),
+              std::string::npos)
         << failed.err;
   }
 }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "host/flow_run.h"
 #include "support/child_process.h"
 #include "support/site_host.h"
 
@@ -37,6 +38,8 @@ void PrintTo(const StallCase& c, std::ostream* out) {
 
 const std::string kStalled = std::string(kSiteUrl) + "/dl/stalled.cvx";
 const std::string kStalledInstaller = std::string(kSiteUrl) + kInstallerPath;
+const std::vector<std::string> kInstall = {"install", "--location", kStalledInstaller};
+const std::string kEndlessInstaller = "#!/bin/sh\nexec sleep 3\n";
 
 class TimeoutOption : public ::testing::TestWithParam<StallCase> {
  protected:
@@ -56,7 +59,10 @@ TEST_P(TimeoutOption, EndsTheStalledRunWithTheReason) {
   const StallCase& c = GetParam();
   host.installApplication("/bin/true \"%1\"");
   host.site.route("/dl/stalled.cvx", c.stall);
-  host.site.route(kInstallerPath, c.stall);
+  if (c.installerRuns)
+    host.serveSignedInstaller(kEndlessInstaller);
+  else
+    host.site.route(kInstallerPath, c.stall);
   const ChildResult result = runStalled(c.command);
   EXPECT_EQ(result.exitStatus, 1) << readFile(errors);
   EXPECT_THAT(readFile(errors),
@@ -84,19 +90,41 @@ INSTANTIATE_TEST_SUITE_P(
                       StallCase{"DownloadBody", {"download", kStalled}, bodyThatStopsComing()},
                       StallCase{"LaunchSilentServer", {"launch", kStalled}, silentServer()},
                       StallCase{"LaunchBody", {"launch", kStalled}, bodyThatStopsComing()},
-                      StallCase{"InstallSilentServer", {"install"}, silentServer()},
-                      StallCase{"InstallBody", {"install"}, bodyThatStopsComing()},
-                      StallCase{"InstallerThatDoesNotEnd",
-                                {"install"},
-                                okReply("#!/bin/sh\nexec sleep 3\n"),
-                                true}),
+                      StallCase{"InstallSilentServer", kInstall, silentServer()},
+                      StallCase{"InstallBody", kInstall, bodyThatStopsComing()},
+                      StallCase{"InstallerThatDoesNotEnd", kInstall, {}, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TimeoutValue, IsAPositiveNumberOfSeconds) {
-  for (const char* bad : {"0", "-1", "", "abc", "5s", "nan", "inf", "1e10", "0x10"}) {
-    const HostRun run = runHostWith({"--timeout", bad, "fetch", "http://www.corvantis.example/a"});
-    EXPECT_EQ(run.status, 2) << bad;
-    EXPECT_THAT(run.err, HasSubstr("--timeout: needs a number of seconds greater than 0")) << bad;
+TEST(TimeoutValue, IsAPositiveFiniteNumberOfSecondsUpToTheLongest) {
+  struct Case {
+    const char* value;
+    double seconds;    // what it reads as, when taken
+    const char* says;  // why it is refused, when refused
+  };
+  const Case cases[] = {
+      {"0.0001", 0.0001, nullptr},
+      {"+5", 5, nullptr},
+      {"1e9", 1e9, nullptr},
+      {"1e-400", 4.9406564584124654e-324, nullptr},  // positive, if too small for a double
+      {"0", 0, "needs a number of seconds greater than 0, not \"0\""},
+      {"-1", 0, "needs a number of seconds greater than 0, not \"-1\""},
+      {"-1e-400", 0, "needs a number of seconds greater than 0"},
+      {"1e308", 0, "takes at most 1000000000 seconds, not \"1e308\""},
+      {"1e400", 0, "takes at most 1000000000 seconds"},
+      {"inf", 0, "takes at most 1000000000 seconds, not \"inf\""},
+      {"nan", 0, "needs a number of seconds, not \"nan\""},
+      {"", 0, "needs a number of seconds, not \"\""},
+      {"5s", 0, "needs a number of seconds, not"},
+      {"0x10", 0, "needs a number of seconds, not"},
+  };
+  for (const auto& c : cases) {
+    if (c.says == nullptr) {
+      EXPECT_EQ(parseTimeout(c.value).count(), c.seconds) << c.value;
+      continue;
+    }
+    const HostRun run = runHostWith({"--timeout", c.value, "fetch", kStalled});
+    EXPECT_EQ(run.status, 2) << c.value;
+    EXPECT_THAT(run.err, HasSubstr(std::string("--timeout: ") + c.says)) << c.value;
   }
 }
 

@@ -27,6 +27,9 @@ using testing::RecordingFifo;
 using testing::ScopedEnv;
 
 constexpr char kInstallerPath[] = "/cvAppDownloads/library/windows/vm/install.exe";
+// The library's own default is on https, which the loopback site does not serve.
+constexpr char16_t kInstallerUrl[] =
+    u"http://www.corvantis.example/cvAppDownloads/library/windows/vm/install.exe";
 
 class WholeRoad : public ::testing::Test {
  protected:
@@ -35,6 +38,7 @@ class WholeRoad : public ::testing::Test {
     site.processes.forwardTo = &processes;
     testing::registerCvxType(site.registry);
     testing::registerOpenCommand(site.registry, "\"" + kRecordingProgram + "\" \"%1\"");
+    base.DownloadLocation(kInstallerUrl);
   }
 
   // Runs the loop until the download has ended, as the host does.
@@ -141,10 +145,11 @@ class PumpThatDeletes : public MessagePumpPort {
 TEST_F(WholeRoad, InstallerDeletedBeforeItRunsIsAnInstallErrorForAMissingFile) {
   site.server.route(kInstallerPath, testing::okReply(testing::readFile(kRecordingProgram)));
   PumpThatDeletes pump(site.network.loop, ui, dir.slashed() + "install63921449486000.exe");
-  Platform deleting{site.registry, site.eventLog,  site.tempFolder,    site.clock,
-                    pump,          site.transfers, site.network.files, site.processes};
+  Platform deleting{site.registry,  site.eventLog,      site.tempFolder, site.clock,         pump,
+                    site.transfers, site.network.files, site.processes,  site.installerTrust};
   const ClassCatalog catalog = libraryCatalog(deleting);
   Base installing(deleting, {catalog, ui});
+  installing.DownloadLocation(kInstallerUrl);
   installing.INSTALL();
   ASSERT_TRUE(
       site.network.loop.runUntil([&] { return installing.lastDownloadStatus() != 0; },

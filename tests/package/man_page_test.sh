@@ -24,9 +24,16 @@ fi
 # Wide enough that nothing wraps, in plain ASCII, blanks squeezed.
 text=$(LC_ALL=C MANWIDTH=4000 man -E ascii -l "$page" | col -b | tr -s ' ')
 missing=0
-for heading in "Commands:" "Exit status:" "OPTIONS" "ENVIRONMENT" "FILES"; do
-  grep -qF -- "$heading" <<<"$text" || { echo "FAIL: no '$heading' in the page" >&2; missing=1; }
+for heading in "Commands:" "OPTIONS" "EXIT STATUS" "ENVIRONMENT" "FILES"; do
+  grep -qx -- "$heading" <<<"$text" || grep -qx -- " $heading" <<<"$text" ||
+    { echo "FAIL: no '$heading' heading in the page" >&2; missing=1; }
 done
+# Only the first line of --version is the page's version: the others must not trail the last
+# section.
+if "$binary" --version | tail -n +2 | grep -qF -f - <(printf "%s\n" "$text"); then
+  echo "FAIL: a line of --version stands in the page" >&2
+  missing=1
+fi
 rows=0
 while IFS= read -r line; do
   [[ $line =~ ^\ \ ([^ ].*[^ ]|[^ ])\ \ +([^ ].*)$ ]] || continue

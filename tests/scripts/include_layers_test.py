@@ -6,7 +6,9 @@ header-only include that reached up would still build; this reads the includes t
 the one statement of the house: the USES lines of the folders' CMake files (and, for the few
 folders whose targets are not layers, their target_link_libraries). A folder may include its own
 headers and those of every folder it uses, directly or through another.
-Usage: include_layers_test.py SOURCE_DIR
+Usage: include_layers_test.py SOURCE_DIR [--dot]
+With --dot it prints instead the house as its includes draw it, a Graphviz graph of the folders
+with an arrow for each folder another includes from (labelled with the number of includes).
 """
 import pathlib
 import re
@@ -61,27 +63,47 @@ def allowed_folders(folder, folder_of, uses, core_libraries):
     return {folder_of[library] for library in seen if library in folder_of}
 
 
-def main():
-    src = pathlib.Path(sys.argv[1]) / "src"
-    folder_of, uses, core_libraries = read_house(src)
-    # A circle would make "down" meaningless: no folder may use itself through others.
-    faults = [f"{folder}: uses itself through the folders it uses" for folder in sorted(uses)
-              if folder != "." and folder in allowed_folders(folder, folder_of, uses, core_libraries)]
+def includes_by_folder(src):
+    """Every include of a header in another folder: the file, its line, its folder, the header."""
     for path in sorted(src.rglob("*")):
         if path.suffix not in (".h", ".cpp"):
             continue
         folder = path.parent.relative_to(src).as_posix()
-        if folder not in uses:
-            faults.append(f"{path.relative_to(src)}: its folder has no place in the house")
-            continue
-        allowed = allowed_folders(folder, folder_of, uses, core_libraries)
         for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
             match = INCLUDE.match(line)
-            if not match or "/" not in match.group(1):
-                continue
-            target = match.group(1).rsplit("/", 1)[0]
-            if target != folder and target not in allowed:
-                faults.append(f"{path.relative_to(src)}:{number}: {folder} includes {match.group(1)}")
+            if match and "/" in match.group(1):
+                yield path, number, folder, match.group(1)
+
+
+def draw(src):
+    arrows = {}
+    for _, _, folder, header in includes_by_folder(src):
+        target = header.rsplit("/", 1)[0]
+        if target != folder:
+            arrows[(folder, target)] = arrows.get((folder, target), 0) + 1
+    print("digraph house {")
+    for (folder, target), count in sorted(arrows.items()):
+        print(f'  "{folder}" -> "{target}" [label={count}];')
+    print("}")
+
+
+def main():
+    src = pathlib.Path(sys.argv[1]) / "src"
+    if sys.argv[2:] == ["--dot"]:
+        draw(src)
+        return 0
+    folder_of, uses, core_libraries = read_house(src)
+    # A circle would make "down" meaningless: no folder may use itself through others.
+    faults = [f"{folder}: uses itself through the folders it uses" for folder in sorted(uses)
+              if folder != "." and folder in allowed_folders(folder, folder_of, uses, core_libraries)]
+    homeless = sorted({path.parent.relative_to(src).as_posix() for path in src.rglob("*")
+                       if path.suffix in (".h", ".cpp")} - set(uses))
+    faults += [f"{folder}: its folder has no place in the house" for folder in homeless]
+    for path, number, folder, header in includes_by_folder(src):
+        target = header.rsplit("/", 1)[0]
+        if folder in uses and target != folder and target not in allowed_folders(
+                folder, folder_of, uses, core_libraries):
+            faults.append(f"{path.relative_to(src)}:{number}: {folder} includes {header}")
     for fault in faults:
         print(fault)
     print(f"{len(faults)} include(s) reach up the house" if faults else "every include points down")

@@ -18,9 +18,9 @@ struct DecodedGif {
   std::vector<std::uint8_t> indices;  // rows top first
 };
 
-// Decodes it independently of any encoder of ours; throws std::runtime_error naming the first
-// thing that is wrong (bad signature, missing palette, a code outside the table, an image
-// that is short, long or unterminated).
+// Decodes it with giflib, so that what our encoder writes is checked by a reader that is not
+// ours; throws std::runtime_error saying what is wrong (bad signature, missing palette, more
+// than one frame, data the library cannot read, bytes after the trailer).
 DecodedGif decodeGif(std::span<const std::uint8_t> bytes);
 
 }  // namespace hv::testing

@@ -4,6 +4,7 @@
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_event_log.h"
+#include "fakes/fake_installer_trust.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_temp_folder.h"
@@ -39,8 +40,9 @@ struct LoopbackSite {
   FakeTempFolder tempFolder;
   FakeClock clock;
   FakeProcesses processes;
-  Platform platform{registry,     eventLog,  tempFolder,    clock,
-                    network.loop, transfers, network.files, processes};
+  FakeInstallerTrust installerTrust;
+  Platform platform{registry,  eventLog,      tempFolder, clock,         network.loop,
+                    transfers, network.files, processes,  installerTrust};
 };
 
 }  // namespace hv::testing

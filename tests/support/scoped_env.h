@@ -4,28 +4,29 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace hv::testing {
 
 // Sets an environment variable for the life of the object, then puts back what was there.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = ::getenv(name))
+  ScopedEnv(std::string name, const std::string& value) : name_(std::move(name)) {
+    if (const char* old = ::getenv(name_.c_str()))
       old_ = old;
-    ::setenv(name, value.c_str(), 1);
+    ::setenv(name_.c_str(), value.c_str(), 1);
   }
   ~ScopedEnv() {
     if (old_)
-      ::setenv(name_, old_->c_str(), 1);
+      ::setenv(name_.c_str(), old_->c_str(), 1);
     else
-      ::unsetenv(name_);
+      ::unsetenv(name_.c_str());
   }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  const char* name_;
+  std::string name_;
   std::optional<std::string> old_;
 };
 

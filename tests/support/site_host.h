@@ -5,10 +5,14 @@
 
 #include "support/host_run.h"
 #include "support/loopback_http_server.h"
+#include "support/minisign_signer.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace hv::testing {
+
+inline constexpr char kSiteUrl[] = "http://www.corvantis.example";
+inline constexpr char kInstallerPath[] = "/cvAppDownloads/library/windows/vm/install.exe";
 
 // The host in front of a loopback stand-in for the vendor's site: www.corvantis.example goes to
 // `site`, the registry store is a folder of its own, downloads land in `downloads`, and boxes are
@@ -26,6 +30,20 @@ class SiteHost {
   }
 
   HostRun runHost(std::vector<std::string> args) const { return runHostWith(hostArgs(args)); }
+
+  // `install` of the installer on this site: the library's own default place is on https, which
+  // the loopback site does not serve.
+  static std::vector<std::string> installOfTheSitesInstaller() {
+    return {"install", "--location", std::string(kSiteUrl) + kInstallerPath};
+  }
+
+  // Serves `bytes` as the installer at `path`, its signature by the build's demo key beside it.
+  void serveSignedInstaller(const std::string& bytes, const std::string& path = kInstallerPath) {
+    const TempDir scratch;
+    writeFile(scratch / "installer", bytes);
+    site.route(path, okReply(bytes));
+    site.route(path + ".minisig", okReply(MinisignSigner::demo().sign(scratch / "installer")));
+  }
 
   // Adds a .reg file to the store, as an installer would.
   void addToStore(const std::string& name, const std::string& regText) const {
@@ -50,8 +68,5 @@ class SiteHost {
   TempDir store;
   ScopedEnv tmpdir{"TMPDIR", downloads.path().string()};
 };
-
-inline constexpr char kSiteUrl[] = "http://www.corvantis.example";
-inline constexpr char kInstallerPath[] = "/cvAppDownloads/library/windows/vm/install.exe";
 
 }  // namespace hv::testing

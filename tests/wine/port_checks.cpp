@@ -7,12 +7,11 @@
 #include "client_checks.h"
 #include "detect/registry_routines.h"
 #include "runtime/script_error.h"
-#include "win32/win32_clock.h"
 #include "win32/win32_event_log.h"
 #include "win32/win32_file_service.h"
+#include "win32/win32_local_machine.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_registry.h"
-#include "win32/win32_temp_folder.h"
 
 namespace hv::client {
 namespace {

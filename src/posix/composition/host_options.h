@@ -17,7 +17,7 @@ struct HostOptions {
   // How message boxes show: "wait", "print", or empty to wait only on an interactive terminal.
   std::string boxes = {};
   // How long a command may take to reach its flow's outcome; none: as long as it takes.
-  std::optional<std::chrono::milliseconds> timeout = {};
+  std::optional<std::chrono::duration<double>> timeout = {};
 };
 
 }  // namespace hv

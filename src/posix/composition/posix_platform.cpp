@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "posix/composition/event_log_sink.h"
+#include "posix/composition/installer_keys.h"
 #include "posix/composition/registry_location.h"
 #include "posix/posix_code_page.h"
 
@@ -13,8 +14,10 @@ PosixPlatform::PosixPlatform(const HostOptions& options, std::ostream& err)
       registryStore_(registryLocation(options)),
       eventLog_(makeEventLog(options, err)),
       network_(options),
-      platform_{registry_,     *eventLog_,         tempFolder_,    clock_,
-                network_.loop, network_.transfers, network_.files, observedProcesses_} {
+      installerTrust_(trustedInstallerKeys()),
+      platform_{registry_,      *eventLog_,         tempFolder_,
+                clock_,         network_.loop,      network_.transfers,
+                network_.files, observedProcesses_, installerTrust_} {
   selectAnsiCodePage(kPosixCodePage);
 }
 

@@ -7,9 +7,9 @@
 #include "posix/composition/host_network.h"
 #include "posix/composition/host_options.h"
 #include "posix/composition/observed_processes.h"
-#include "posix/posix_clock.h"
+#include "posix/minisign_trust.h"
+#include "posix/posix_local_machine.h"
 #include "posix/posix_processes.h"
-#include "posix/posix_temp_folder.h"
 #include "posix/reg_store/posix_registry.h"
 #include "posix/reg_store/registry_store.h"
 
@@ -42,6 +42,7 @@ class PosixPlatform {
   HostNetwork network_;
   PosixProcesses processes_;
   ObservedProcesses observedProcesses_{processes_};
+  MinisignTrust installerTrust_;
   Platform platform_;
 };
 

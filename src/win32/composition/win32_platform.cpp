@@ -4,14 +4,13 @@
 
 #include "download/site_domain.h"
 #include "runtime/ansi_code_page.h"
-#include "win32/win32_clock.h"
 #include "win32/win32_event_log.h"
 #include "win32/win32_file_service.h"
-#include "win32/win32_message_pump.h"
+#include "win32/win32_local_machine.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_registry.h"
-#include "win32/win32_temp_folder.h"
 #include "win32/win32_transfers.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 namespace {

@@ -1,4 +1,4 @@
-#include "win32/win32_this_module.h"
+#include "win32/win32_window_messages.h"
 
 namespace hv {
 
@@ -8,6 +8,14 @@ HINSTANCE portsModule() {
       GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
       reinterpret_cast<LPCWSTR>(&portsModule), &module);
   return module;
+}
+
+void Win32MessagePump::pumpOnce() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
 }  // namespace hv

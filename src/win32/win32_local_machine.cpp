@@ -1,4 +1,4 @@
-#include "win32/win32_clock.h"
+#include "win32/win32_local_machine.h"
 
 #include <windows.h>
 
@@ -21,6 +21,15 @@ LocalDateTime Win32Clock::localNow() {
   GetLocalTime(&now);
   return {now.wYear, now.wMonth,  now.wDay,   dayOfYear(now.wYear, now.wMonth, now.wDay),
           now.wHour, now.wMinute, now.wSecond};
+}
+
+
+std::optional<std::string> Win32TempFolder::tempPath() {
+  char buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof buffer, buffer);
+  if (length == 0 || length > sizeof buffer)
+    return std::nullopt;
+  return std::string(buffer, length);
 }
 
 }  // namespace hv
