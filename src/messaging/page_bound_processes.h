@@ -33,8 +33,9 @@ class PageBoundProcesses : public ProcessPort {
 
 // `platform` with its processes started through `processes`.
 inline Platform withProcesses(const Platform& platform, ProcessPort& processes) {
-  return {platform.registry,    platform.eventLog,  platform.tempFolder, platform.clock,
-          platform.messagePump, platform.transfers, platform.files,      processes};
+  return {platform.registry,      platform.eventLog,  platform.tempFolder, platform.clock,
+          platform.messagePump,   platform.transfers, platform.files,      processes,
+          platform.installerTrust};
 }
 
 }  // namespace hv

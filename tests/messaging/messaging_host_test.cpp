@@ -230,10 +230,15 @@ TEST_F(MessagingHostFlows, APageClosedMidDownloadEndsTheHostAndLeavesNoFile) {
 
 TEST_F(MessagingHostFlows, APageGoneWhileItsInstallerRunsEndsTheHostAndNotTheInstaller) {
   RecordingFifo started;
-  host.site.route(kInstallerPath, okReply(readFile(kRecordingProgram)));
+  host.serveSignedInstaller(readFile(kRecordingProgram));
   auto page = start({"HVDETECTOR_LINGER_MS=60000"});
   page.send(kOpen);
   ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "put"},
+             {"id", 0},
+             {"name", "DownloadLocation"},
+             {"value", std::string(kSiteUrl) + kInstallerPath}});
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(0, nullptr)));
   page.sendBytes(call(1, "INSTALL", json::array()));
   EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
   const auto installer = started.await();
