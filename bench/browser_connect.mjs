@@ -3,6 +3,10 @@
 // site connects (the browser starts a host), reads the five properties and closes. Prints each
 // round and the median.
 //   node bench/browser_connect.mjs [ROUNDS]     (after a build in build/ and npm ci in tests/browser)
+// As a managed machine has it, the extension installed by policy from a build with a vendor key
+// (its messaging host and its browser pieces), as root:
+//   HVDETECTOR_POLICY_INSTALL=1 HVDETECTOR_BROWSER_DIR=KEYBUILD/browser \
+//   HVDETECTOR_MESSAGING_HOST=KEYBUILD/lib/hvdetector/hvdetector-messaging-host node bench/browser_connect.mjs
 import { openPage } from '../tests/browser/harness.mjs';
 import { prepareRoad } from '../tests/browser/road.mjs';
 import { programsOfBuild } from './browser_programs.mjs';

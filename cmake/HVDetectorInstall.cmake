@@ -47,9 +47,9 @@ install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector COMP
   USE_SOURCE_PERMISSIONS)
 # The browser bridge's pieces that are not programs: the extension, loaded unpacked as it stands,
 # and the page library that the vendor serves from its own site.
-install(DIRECTORY extension/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/extension
+install(DIRECTORY ${HVDETECTOR_BROWSER_DIR}/extension/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/extension
   COMPONENT runtime)
-install(FILES page/hvdetector.js DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/page
+install(DIRECTORY ${HVDETECTOR_BROWSER_DIR}/page/ DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/page
   COMPONENT runtime)
 install(FILES ${HVDETECTOR_SAMPLE_REGISTRATION} DESTINATION ${CMAKE_INSTALL_DATADIR}/hvdetector/registry
   COMPONENT runtime)

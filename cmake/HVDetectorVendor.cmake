@@ -30,7 +30,8 @@ set(HVDETECTOR_FIREFOX_ID "hvdetector@${HVDETECTOR_SITE_DOMAIN}" CACHE STRING
 set(HVDETECTOR_EXTENSION_UPDATE_URL "https://www.${HVDETECTOR_SITE_DOMAIN}/hvdetector/update.xml"
   CACHE STRING "Where managed Chromium browsers read update.xml (the CRX is served beside it)")
 
-# The id unpacked developers' builds run under, fixed by the public key in extension/manifest.json.
+# The id unpacked developers' builds run under, fixed by the development public key in
+# cmake/HVDetectorBrowser.cmake.
 set(HVDETECTOR_DEVELOPMENT_EXTENSION_ID "egafbdheimjkckgieoggiofnmblcbfdm")
 
 # Chromium's id of an extension: the first 32 hex digits of the SHA-256 of its public key (DER),
@@ -179,3 +180,58 @@ if(NOT WIN32)
     message(FATAL_ERROR "HVDETECTOR_INSTALLER_KEYS: ${keys_file} holds no minisign public key")
   endif()
 endif()
+
+# Windows: whose Authenticode signature an installer must carry before the library runs it, as
+# the SHA-256 thumbprints of the signers' certificates. A build that names none trusts only a demo
+# code-signing certificate it makes for itself in the build tree (never committed), which the
+# tests sign their installers with.
+set(HVDETECTOR_INSTALLER_SIGNERS "" CACHE STRING "SHA-256 thumbprints (64 hex digits, \
+;-separated) of the certificates whose Authenticode signature an installer must carry on Windows; \
+empty: the build's demo certificate only")
+if(WIN32)
+  set(HVDETECTOR_DEMO_SIGNING_DIR ${PROJECT_BINARY_DIR}/demo-signing)
+  set(HVDETECTOR_DEMO_CERTIFICATE ${HVDETECTOR_DEMO_SIGNING_DIR}/demo-code-signing.crt)
+  set(HVDETECTOR_DEMO_CERTIFICATE_KEY ${HVDETECTOR_DEMO_SIGNING_DIR}/demo-code-signing.key)
+  if(NOT EXISTS ${HVDETECTOR_DEMO_CERTIFICATE})
+    file(MAKE_DIRECTORY ${HVDETECTOR_DEMO_SIGNING_DIR})
+    execute_process(COMMAND openssl req -x509 -newkey rsa:3072 -sha256 -nodes -days 3650
+      -keyout ${HVDETECTOR_DEMO_CERTIFICATE_KEY} -out ${HVDETECTOR_DEMO_CERTIFICATE}
+      -subj "/O=Corvantis demo/CN=HVDetector demo installer signing"
+      -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning"
+      RESULT_VARIABLE failed ERROR_VARIABLE why)
+    if(failed)
+      message(FATAL_ERROR "openssl could not make the demo code-signing certificate: ${why}")
+    endif()
+  endif()
+  execute_process(COMMAND openssl x509 -in ${HVDETECTOR_DEMO_CERTIFICATE} -outform DER
+    COMMAND openssl dgst -sha256 -r
+    OUTPUT_VARIABLE digest RESULT_VARIABLE failed)
+  string(SUBSTRING "${digest}" 0 64 HVDETECTOR_DEMO_SIGNER)
+  string(TOUPPER "${HVDETECTOR_DEMO_SIGNER}" HVDETECTOR_DEMO_SIGNER)
+  if(failed OR NOT HVDETECTOR_DEMO_SIGNER MATCHES "^[0-9A-F]+$")
+    message(FATAL_ERROR "openssl could not read ${HVDETECTOR_DEMO_CERTIFICATE}")
+  endif()
+  set(HVDETECTOR_TRUSTED_SIGNERS "")
+  foreach(signer IN LISTS HVDETECTOR_INSTALLER_SIGNERS)
+    string(TOUPPER "${signer}" signer)
+    string(LENGTH "${signer}" digits)
+    if(NOT signer MATCHES "^[0-9A-F]+$" OR NOT digits EQUAL 64)
+      message(FATAL_ERROR "HVDETECTOR_INSTALLER_SIGNERS: '${signer}' is not a certificate's "
+        "SHA-256 thumbprint (64 hexadecimal digits)")
+    endif()
+    list(APPEND HVDETECTOR_TRUSTED_SIGNERS ${signer})
+  endforeach()
+  if(NOT HVDETECTOR_TRUSTED_SIGNERS)
+    set(HVDETECTOR_TRUSTED_SIGNERS ${HVDETECTOR_DEMO_SIGNER})
+  endif()
+  list(JOIN HVDETECTOR_TRUSTED_SIGNERS "\n" signers_lines)
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/installer-signers.txt
+    CONTENT "${signers_lines}\n")
+endif()
+
+# A thumbprint as C++ writes a CertificateThumbprint: {{0xAD, 0x26, ...}}.
+function(hvdetector_thumbprint_initializer thumbprint out)
+  string(REGEX REPLACE "([0-9A-F][0-9A-F])" "0x\\1," bytes "${thumbprint}")
+  string(REGEX REPLACE ",$" "" bytes "${bytes}")
+  set(${out} "{{${bytes}}}" PARENT_SCOPE)
+endfunction()

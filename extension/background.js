@@ -1,17 +1,32 @@
 // Holds one native port per page connection, so each page connection gets a control of its own
 // in a host process of its own, and either side going away ends the other.
-import { DOMAIN, NATIVE_HOST, isVendorOrigin } from './site.js';
+import { VENDOR } from './vendor.js';
+import { isVendorOrigin } from './site_domain.js';
 
 const api = globalThis.browser ?? globalThis.chrome;
+const VERSION = api.runtime.getManifest().version;
 
-// The browser's own account of who connected: Chromium's origin, or the frame's address where a
-// browser gives no origin to a content script's port. What a page writes into a message never
-// counts.
-function senderOrigin(sender) {
-  if (typeof sender?.origin === 'string' && sender.origin !== 'null')
-    return sender.origin;
+// The browser's own account of who connected; what a page writes into a message never counts.
+// The page's origin is the one the browser reports: an opaque one stays opaque, and the frame's
+// address counts only where a browser reports no origin at all. A frame is let through only when
+// the page at the top of its tab is a vendor page as well, so that no other site can frame a
+// vendor page and drive it.
+function vendorCaller(sender) {
+  const origin = sender?.origin !== undefined ? sender.origin : originOf(sender?.url);
+  if (!isVendorOrigin(origin, VENDOR.siteDomain))
+    return { refusal: `the page ${origin} is not on ${VENDOR.siteDomain}` };
+  if (sender.frameId !== 0) {
+    const top = originOf(sender.tab?.url);
+    if (!isVendorOrigin(top, VENDOR.siteDomain))
+      return { refusal: `the page ${origin} is framed by ${top ?? 'a page'} that is not on ${VENDOR.siteDomain}` };
+  }
+  return { origin };
+}
+
+// The origin of an address the browser reported, or null when it has none.
+function originOf(address) {
   try {
-    return new URL(sender?.url).origin;
+    return new URL(address).origin;
   } catch {
     return null;
   }
@@ -28,28 +43,32 @@ function tell(pagePort, message) {
   } catch {}
 }
 
+function refuse(pagePort, code, message) {
+  tell(pagePort, { type: 'refused', code, message });
+  pagePort.disconnect();
+}
+
 function bridge(pagePort) {
-  const origin = senderOrigin(pagePort.sender);
-  if (!isVendorOrigin(origin)) {
-    tell(pagePort, { type: 'refused', message: `the page ${origin} is not on ${DOMAIN}` });
-    pagePort.disconnect();
+  const { origin, refusal } = vendorCaller(pagePort.sender);
+  if (refusal) {
+    refuse(pagePort, 'refused-origin', refusal);
     return;
   }
-  const nativePort = api.runtime.connectNative(NATIVE_HOST);
+  const nativePort = api.runtime.connectNative(VENDOR.nativeHost);
   let heard = false;
   nativePort.onMessage.addListener((message) => {
     heard = true;
-    tell(pagePort, message);
+    // The page learns which extension it reached with the host's own greeting.
+    tell(pagePort, message?.type === 'opened' ? { ...message, extension: VERSION } : message);
   });
   nativePort.onDisconnect.addListener((port) => {
     // A host that never answered was not there to answer: not installed, or not for this browser.
     if (!heard) {
-      tell(pagePort, {
-        type: 'refused',
-        message: `no host: the messaging host ${NATIVE_HOST} could not be started (${disconnectReason(port)})`,
-      });
+      refuse(pagePort, 'no-host',
+        `no host: the messaging host ${VENDOR.nativeHost} could not be started (${disconnectReason(port)})`);
+    } else {
+      pagePort.disconnect();
     }
-    pagePort.disconnect();
   });
   // Sent before any of the page's messages can be relayed: the host learns the page's origin
   // from the browser, never from the page.

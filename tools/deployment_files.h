@@ -10,11 +10,6 @@ namespace hv {
 // itself once copied.
 std::string cabinetInf();
 
-// The module's registration as Windows Installer registry rows, for inclusion in the installer's
-// component: the same keys and values that registering the module writes, with the module's
-// path written as the installer's folder property, so that uninstalling removes exactly them.
-std::string installerRegistryInclude();
-
 // The messaging host's part of the installer's component: the program, the two browser
 // manifests beside it, and each browser's key for the whole machine naming its manifest.
 std::string installerMessagingHostInclude();

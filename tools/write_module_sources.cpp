@@ -39,7 +39,6 @@ int main(int argc, char** argv) {
   bool ok = writeText(folder / "HVDetector.idl", hv::typeLibraryIdl()) &&
             writeText(folder / "module.rc", hv::resourceScript("HVDetector.tlb")) &&
             writeText(folder / "CorvantisHalverineDetector.inf", hv::cabinetInf()) &&
-            writeText(folder / "registration.wxi", hv::installerRegistryInclude()) &&
             writeText(folder / "messaging-host.wxi", hv::installerMessagingHostInclude());
   for (const auto& manifest : hv::installedManifests())
     ok = ok && writeText(folder / manifest.name, manifest.text);

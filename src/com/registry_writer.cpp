@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -124,19 +125,86 @@ bool sameFile(const std::wstring& first, const std::wstring& second) {
   return identity && identity == identityOf(second);
 }
 
-// A group belongs to another copy of the module when the key that names its server (the class's
-// InprocServer32, the type library's platform key) now names another file: that copy was
-// registered after this one and its registration stays.
-bool servedByAnotherCopy(std::span<const RegistrationKey> group, const std::wstring& module) {
+// The key that names a group's server: the class's InprocServer32, the type library's platform
+// key.
+const RegistrationKey* serverKey(std::span<const RegistrationKey> group,
+                                 const std::wstring& module) {
   for (const auto& entry : group) {
     for (const auto& value : entry.values) {
-      if (!value.name.empty() || wide(value.data) != module)
-        continue;
-      const std::wstring current = defaultValue(rootKey(entry.root), wide(entry.path));
-      return !current.empty() && !sameFile(current, module);
+      if (value.name.empty() && wide(value.data) == module)
+        return &entry;
     }
   }
-  return false;
+  return nullptr;
+}
+
+// A group belongs to another copy of the module when the key that names its server now names
+// another file: that copy was registered after this one and its registration stays.
+bool servedByAnotherCopy(const RegistrationKey& server, const std::wstring& module) {
+  const std::wstring current = defaultValue(rootKey(server.root), wide(server.path));
+  return !current.empty() && !sameFile(current, module);
+}
+
+// Windows keeps TypeLib in one view for 32- and 64-bit programs, so both widths of the module
+// share the type library's version key: its name, FLAGS and HELPDIR belong to every width whose
+// platform key ("win32", "win64") is still beside this one's.
+bool anotherPlatformRegistered(const RegistrationKey& server) {
+  const std::wstring path = wide(server.path);
+  const auto cut = path.rfind(L'\\');
+  HKEY platforms = nullptr;
+  if (cut == std::wstring::npos ||
+      RegOpenKeyExW(rootKey(server.root), path.substr(0, cut).c_str(), 0, KEY_ENUMERATE_SUB_KEYS,
+                    &platforms) != ERROR_SUCCESS) {
+    return false;
+  }
+  bool another = false;
+  wchar_t name[256];
+  for (DWORD index = 0; !another; ++index) {
+    DWORD size = std::size(name);
+    if (RegEnumKeyExW(platforms, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    another = _wcsicmp(name, path.c_str() + cut + 1) != 0;
+  }
+  RegCloseKey(platforms);
+  return another;
+}
+
+void removeTypeLibrary(std::span<const RegistrationKey> group, const RegistrationKey* server) {
+  if (server != nullptr && anotherPlatformRegistered(*server))
+    removeKeys(std::span(server, 1));
+  else
+    removeKeys(group);
+}
+
+// 32- and 64-bit programs see CLSID and Interface each in a view of their own, and every other
+// key of the classes root (a class's ProgID) in one they share.
+bool inOwnView(const RegistrationKey& entry) {
+  const TextView path = entry.path;
+  return path.starts_with(u"CLSID\\") || path.starts_with(u"Interface\\");
+}
+
+// Whether the other width's view still registers the class whose key `classKey` is: on a system
+// of one width the flag is ignored and this width's own view, already emptied, is read.
+bool registeredInOtherView(const RegistrationKey& classKey) {
+  const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(rootKey(classKey.root), (wide(classKey.path) + L"\\InprocServer32").c_str(), 0,
+                    KEY_QUERY_VALUE | otherView, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// The class's own keys go; its ProgID stays while the other width's module serves the class.
+void removeClass(std::span<const RegistrationKey> group) {
+  std::vector<RegistrationKey> own;
+  std::vector<RegistrationKey> shared;
+  for (const auto& entry : group)
+    (inOwnView(entry) ? own : shared).push_back(entry);
+  removeKeys(own);
+  if (!registeredInOtherView(group.front()))
+    removeKeys(shared);
 }
 
 }  // namespace
@@ -160,8 +228,12 @@ HRESULT removeRegistration(const std::vector<RegistrationKey>& keys,
     while (end < all.size() && !startsClass(all[end]))
       ++end;
     const auto group = all.subspan(begin, end - begin);
-    if (!servedByAnotherCopy(group, modulePath)) {
-      removeKeys(group);
+    const RegistrationKey* server = serverKey(group, modulePath);
+    if (server == nullptr || !servedByAnotherCopy(*server, modulePath)) {
+      if (!startsClass(group.front()))
+        removeTypeLibrary(group, server);
+      else
+        removeClass(group);
       removedAny = true;
     }
     begin = end;

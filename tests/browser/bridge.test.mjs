@@ -7,12 +7,13 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import {
-  EXTENSION_ID, SITE, eventually, launch, openPage, sourceDir, startSite,
+  EXTENSION_ID, SITE, VENDOR, browserDir, eventually, launch, openPage, sourceDir, startSite,
 } from './harness.mjs';
 import { barFillEnd, darkPixels, photograph } from './pixels.mjs';
 
 const fakeHost = path.join(sourceDir, 'tests/browser/fake_host.py');
-const library = fs.readFileSync(path.join(sourceDir, 'page/hvdetector.js'), 'utf8');
+const library = fs.readFileSync(path.join(browserDir, 'page/hvdetector.js'), 'utf8');
+const axe = fs.readFileSync(path.join(sourceDir, 'tests/browser/node_modules/axe-core/axe.min.js'), 'utf8');
 
 let site;
 let chromium;
@@ -26,12 +27,12 @@ function hostLog() {
 const hostsStarted = () => hostLog().filter((entry) => entry.event === 'start');
 const messagesSeen = () => hostLog().filter((entry) => entry.event === 'message').map((entry) => entry.message);
 
-// What HVDetector.connect() says on PAGE, or "connected".
+// What HVDetector.connect() says on PAGE ("CODE: MESSAGE"), or "connected".
 function connectOutcome(page) {
   return page.evaluate(() => HVDetector.connect().then((base) => {
     base.close();
     return 'connected';
-  }, (error) => error.message));
+  }, (error) => `${error.code}: ${error.message}`));
 }
 
 
@@ -47,6 +48,12 @@ function writeOtherExtension(folder) {
     port.onMessage.addListener((message) => resolve(JSON.stringify(message)));
     port.onDisconnect.addListener(() => resolve(chrome.runtime.lastError?.message ?? 'ended'));
     port.postMessage({ type: 'open', origin: 'http://www.corvantis.example' });
+  });
+  self.tryOurs = (id) => new Promise((resolve) => {
+    const port = chrome.runtime.connect(id);
+    port.onMessage.addListener((message) => resolve(JSON.stringify(message)));
+    port.onDisconnect.addListener(() => resolve('ended'));
+    port.postMessage({ type: 'get', id: 1, name: 'HasCvxMime' });
   });`);
 }
 
@@ -71,32 +78,47 @@ describe('a vendor page', () => {
     const seen = await page.evaluate(async () => {
       const base = await HVDetector.connect();
       const events = [];
-      for (const name of ['panel', 'box', 'Progress'])
+      for (const name of ['panel', 'box', 'Progress', 'close'])
         base.addEventListener(name, (event) => events.push({ name, detail: event.detail }));
       base.mount(document.getElementById('panel'));
       const value = await base.get('HasCvxMime');
       const refusal = await base.call('NoSuchMember', 1).catch((error) => ({
-        isError: error instanceof Error, message: error.message, number: error.number,
-        description: error.description, source: error.source,
+        isError: error instanceof HVDetector.HVDetectorError, code: error.code, message: error.message,
+        number: error.number, description: error.description, source: error.source,
       }));
       await base.call('DOWNLOAD');
       await new Promise((resolve) => setTimeout(resolve, 300));
-      return { value, refusal, events };
+      return { value, refusal, events, versions: base.versions,
+        hidden: ['receive', 'disconnected'].filter((name) => name in base) };
     });
     assert.equal(seen.value, false);
+    assert.deepEqual(seen.versions, { page: VENDOR.version, extension: VENDOR.version, host: VENDOR.version });
+    assert.deepEqual(seen.hidden, []);
     assert.deepEqual(seen.refusal, {
-      isError: true, message: "Object doesn't support this property or method", number: 438,
+      isError: true, code: 'member', message: "Object doesn't support this property or method", number: 438,
       description: "Object doesn't support this property or method", source: '',
     });
     const names = seen.events.map(({ name }) => name);
-    assert.ok(names.includes('panel') && names.includes('Progress') && names.includes('box'), names.join());
+    assert.ok(names.includes('panel') && names.includes('box'), names.join());
     assert.deepEqual(seen.events.find(({ name }) => name === 'box').detail,
       { title: 'Corvantis Halverine Detector', text: 'Halfway <b>there</b>' });
-    assert.equal(seen.events.find(({ name }) => name === 'Progress').detail.BytesReceived, 4096);
     const panel = seen.events.findLast(({ name }) => name === 'panel').detail;
     assert.deepEqual([panel.caption, panel.color, panel.value], ['Download Progress', '#000000', 42]);
     // The box's text is the page's to show; the library never made markup of it.
     assert.equal(await page.$$eval('b', (bold) => bold.length), 0);
+    // The control's own events are asked of the host; 'close' is the page library's own.
+    const listens = messagesSeen().filter(({ type }) => type === 'listen').map(({ name }) => name);
+    assert.deepEqual(listens, ['Progress']);
+
+    // The panel as assistive technology meets it.
+    assert.deepEqual(await page.$eval('[role=progressbar]', (bar) => ['aria-valuemin', 'aria-valuemax',
+      'aria-valuenow'].map((name) => bar.getAttribute(name))), ['0', '100', '42']);
+    assert.equal(await page.$eval('[role=status]', (label) => [label.getAttribute('aria-live'),
+      label.textContent].join()), 'polite,Download Progress');
+    await page.addScriptTag({ content: axe });
+    const violations = await page.evaluate(async () => (await axe.run('#panel')).violations
+      .map(({ id, nodes }) => `${id}: ${nodes.map((node) => node.target).join(' ')}`));
+    assert.deepEqual(violations, []);
 
     const photo = await photograph(page, '#panel');
     assert.ok(darkPixels(photo, { left: 0, top: 4, right: 354, bottom: 38 }) > 4000, 'the banner shows');
@@ -152,6 +174,52 @@ describe('a vendor page', () => {
     await page.close();
   });
 
+  test('as an ES module, and told when a piece is a major version behind', async () => {
+    const page = await openPage(chromium.browser);
+    const versionFile = `${logFile}.version`;
+    const outcomes = [];
+    for (const hostVersion of [VENDOR.version, '2.0.0.0']) {
+      fs.writeFileSync(versionFile, hostVersion);
+      outcomes.push(await page.evaluate(() => import('/hvdetector.mjs').then(({ connect }) => connect()).then(
+        async (base) => `connected: ${await base.get('HasCvxMime')}`,
+        (error) => ({ code: error.code, update: error.update, message: error.message }))));
+    }
+    fs.rmSync(versionFile);
+    await page.close();
+    assert.equal(outcomes[0], 'connected: false');
+    assert.deepEqual(outcomes[1].code, 'version-mismatch');
+    assert.deepEqual(outcomes[1].update, ['page', 'extension']);
+    assert.match(outcomes[1].message, /update the page library and the HVDetector extension$/);
+  });
+
+  // Only a top-level vendor page, or a frame whose top page is the vendor's too, reaches the host;
+  // each frame here goes straight at the extension, past the page library's own check.
+  for (const [what, top, attributes, outcome] of [
+    ['framed by another site', 'http://evil.test', '', 'refused'],
+    ['in a sandboxed frame of its own site', SITE, 'sandbox="allow-scripts"', 'refused'],
+    ['framed by another vendor page', SITE, '', 'opened'],
+  ]) {
+    test(`${what}: ${outcome}`, async () => {
+      const before = hostsStarted().length;
+      const page = await openPage(chromium.browser, top);
+      await page.evaluate((html) => new Promise((resolve) => {
+        document.body.insertAdjacentHTML('beforeend', html);
+        document.querySelector('iframe').onload = resolve;
+      }), `<iframe ${attributes} src="${SITE}/probe.html"></iframe>`);
+      const frame = page.frames().find((f) => f !== page.mainFrame());
+      const answer = await frame.evaluate((id) => new Promise((resolve) => {
+        const port = chrome.runtime.connect(id);
+        port.onMessage.addListener((message) => resolve(message));
+        port.onDisconnect.addListener(() => resolve({ type: 'ended' }));
+      }), EXTENSION_ID);
+      await page.close();
+      assert.equal(answer.type, outcome, JSON.stringify(answer));
+      if (outcome === 'refused') {
+        assert.equal(answer.code, 'refused-origin');
+        assert.equal(hostsStarted().length, before);
+      }
+    });
+  }
 });
 
 // Each of these pages is told it is outside the domain and starts nothing, whether it goes
@@ -169,7 +237,7 @@ describe('a page outside the domain', () => {
     test(what, async () => {
       const before = hostsStarted().length;
       const page = await openPage(chromium.browser, origin);
-      assert.match(await connectOutcome(page), /^HVDetector: page outside the domain: /);
+      assert.match(await connectOutcome(page), /^refused-origin: HVDetector: page outside the domain: /);
       assert.equal(await page.evaluate(() => typeof window.chrome?.runtime?.connect), 'undefined');
       await page.evaluate(() => window.postMessage(
         { channel: 'hvdetector', to: 'extension', port: 'p', message: { type: 'connect' } }, '*'));
@@ -188,7 +256,7 @@ describe('a page outside the domain', () => {
       const page = await chromium.browser.newPage();
       await page.goto(url);
       await page.addScriptTag({ content: library });
-      assert.match(await connectOutcome(page), /^HVDetector: page outside the domain: /);
+      assert.match(await connectOutcome(page), /^refused-origin: HVDetector: page outside the domain: /);
       await new Promise((resolve) => setTimeout(resolve, 300));
       assert.equal(hostsStarted().length, before);
       await page.close();
@@ -197,12 +265,14 @@ describe('a page outside the domain', () => {
 
 });
 
-test('another extension is kept from the host by the browser', async () => {
+test('another extension is kept from the host by the browser, and by ours', async () => {
   const target = await chromium.browser.waitForTarget((t) => t.type() === 'service_worker' &&
     !t.url().includes(EXTENSION_ID));
   const worker = await target.worker();
   const before = hostsStarted().length;
   assert.match(await worker.evaluate(() => self.tryHost()), /forbidden/);
+  // Nor does it reach the host through ours.
+  assert.equal(await worker.evaluate((id) => self.tryOurs(id), EXTENSION_ID), 'ended');
   assert.equal(hostsStarted().length, before);
 });
 
@@ -210,7 +280,7 @@ test('a browser without the extension: connect() says so', async () => {
   const bare = await launch(site, { host: fakeHost, extension: false });
   try {
     const page = await openPage(bare.browser);
-    assert.match(await connectOutcome(page), /^HVDetector: no extension: /);
+    assert.match(await connectOutcome(page), /^no-extension: HVDetector: no extension: /);
   } finally {
     await bare.close();
   }
@@ -220,7 +290,7 @@ test('a browser without the host: connect() says so', async () => {
   const hostless = await launch(site);
   try {
     const page = await openPage(hostless.browser);
-    assert.match(await connectOutcome(page), /^HVDetector: no host: /);
+    assert.match(await connectOutcome(page), /^no-host: HVDetector: no host: /);
   } finally {
     await hostless.close();
   }

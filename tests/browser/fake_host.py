@@ -5,7 +5,8 @@ extension and the page library on their own: who may connect, what is relayed, w
 It keeps Base's five detection properties as a fresh machine has them, refuses other members as
 the dispatch layer does, and answers `call DOWNLOAD` (a member the real control does not have)
 by showing a panel at 42% and a box. Each start,
-message and end is appended to $HVDETECTOR_FAKE_HOST_LOG as one JSON line.
+message and end is appended to $HVDETECTOR_FAKE_HOST_LOG as one JSON line. It serves the build
+whose vendor.json $HVDETECTOR_VENDOR_JSON names.
 """
 import json
 import os
@@ -14,9 +15,12 @@ import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
-EXTENSION_CALLER = "chrome-extension://egafbdheimjkckgieoggiofnmblcbfdm/"
-ADDON_ID = "hvdetector@corvantis.example"
-DOMAIN_SUFFIX = ".corvantis.example"
+# The build's vendor settings, as the real host has them built in.
+with open(os.environ["HVDETECTOR_VENDOR_JSON"], encoding="utf-8") as vendor_file:
+    VENDOR = json.load(vendor_file)
+EXTENSION_CALLERS = [f"chrome-extension://{id}/" for id in VENDOR["chromiumExtensionIds"]]
+ADDON_ID = VENDOR["firefoxId"]
+DOMAIN_SUFFIX = "." + VENDOR["siteDomain"]
 PANEL_SVG = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "panel.svg")
 PROPERTIES = {
     "hascvxmime": False,
@@ -94,22 +98,28 @@ def panel(value, caption, with_picture):
                        "children": children}}
 
 
+# The build's version, or the one a file beside the log names: a host of another version.
+def announced_version():
+    try:
+        with open(os.environ["HVDETECTOR_FAKE_HOST_LOG"] + ".version", encoding="utf-8") as named:
+            return named.read().strip()
+    except (KeyError, OSError):
+        return VENDOR["version"]
+
+
 def error(message_id, number, description):
     send({"type": "error", "id": message_id, "number": number, "description": description,
           "source": ""})
 
 
-def answer(message, listening):
+def answer(message):
     kind, name, message_id = message.get("type"), str(message.get("name", "")), message.get("id")
     if kind == "listen":
-        listening.add(name)
-    elif kind == "get" and name.lower() in PROPERTIES:
+        return
+    if kind == "get" and name.lower() in PROPERTIES:
         send({"type": "result", "id": message_id, "value": PROPERTIES[name.lower()]})
     elif kind == "call" and name.lower() == "download":
         send(panel(42, "Download Progress", False))
-        if "Progress" in listening:
-            send({"type": "event", "name": "Progress",
-                  "detail": {"BytesReceived": 4096, "bytesRemaining": 5656}})
         send({"type": "event", "name": "box",
               "detail": {"title": "Corvantis Halverine Detector", "text": "Halfway <b>there</b>"}})
         send({"type": "result", "id": message_id, "value": None})
@@ -121,24 +131,23 @@ def answer(message, listening):
 
 def main():
     log(event="start", argv=sys.argv[1:])
-    caller_ok = sys.argv[1:2] == [EXTENSION_CALLER] or sys.argv[2:3] == [ADDON_ID]
+    caller_ok = sys.argv[1:2] in [[caller] for caller in EXTENSION_CALLERS] or sys.argv[2:3] == [ADDON_ID]
     if not caller_ok:
         send({"type": "refused", "message": "the caller is not the HVDetector extension"})
         return 1
     opened = False
-    listening = set()
     for message in frames():
         log(event="message", message=message)
         if not opened:
             if message.get("type") != "open" or not on_the_domain(message.get("origin")):
                 send({"type": "refused",
-                      "message": f"the page {message.get('origin')} is not on corvantis.example"})
+                      "message": f"the page {message.get('origin')} is not on {VENDOR['siteDomain']}"})
                 return 1
             opened = True
-            send({"type": "opened"})
+            send({"type": "opened", "version": announced_version()})
             send(panel(0, "Download Progress", True))
         else:
-            answer(message, listening)
+            answer(message)
     return 0
 
 

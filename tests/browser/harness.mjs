@@ -1,6 +1,6 @@
 // What the browser suites share: the vendor's site on loopback, and headless Chromium with a
-// fresh user-data folder, the extension loaded unpacked and every host name it may look up
-// mapped to that site or to nowhere; headless Firefox ESR likewise, in a fresh home.
+// fresh user-data folder, the build's extension loaded unpacked and every host name it may look
+// up mapped to that site or to nowhere; headless Firefox ESR likewise, in a fresh home.
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -10,10 +10,16 @@ import { fileURLToPath } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 export const sourceDir = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
-export const EXTENSION_ID = 'egafbdheimjkckgieoggiofnmblcbfdm';
-export const SITE = 'http://www.corvantis.example';
+// The extension and the page library as a build made them for its vendor's settings.
+export const browserDir = process.env.HVDETECTOR_BROWSER_DIR ?? path.join(sourceDir, 'build/browser');
+const vendorJson = path.join(browserDir, '../vendor.json');
+export const VENDOR = JSON.parse(fs.readFileSync(vendorJson, 'utf8'));
+export const EXTENSION_ID = VENDOR.chromiumExtensionIds[0];
+export const SITE = `http://www.${VENDOR.siteDomain}`;
 // Hosts the suites visit besides the vendor's own; all of them reach the loopback site.
 export const OTHER_HOSTS = [
+  VENDOR.siteDomain,
+  'www.corvantis.example',
   'corvantis.example',
   'corvantis.example.evil.test',
   'www.corvantis.example.evil.test',
@@ -24,14 +30,17 @@ export const OTHER_HOSTS = [
 export const CHROMIUM = process.env.HVDETECTOR_CHROMIUM ?? '/usr/lib/chromium/chromium';
 export const FIREFOX = process.env.HVDETECTOR_FIREFOX ?? '/usr/bin/firefox-esr';
 
-const types = { '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8' };
+const script = 'text/javascript; charset=utf-8';
+const types = { '.html': 'text/html; charset=utf-8', '.js': script, '.mjs': script,
+  '.xml': 'text/xml', '.crx': 'application/x-chrome-extension', '.xpi': 'application/x-xpinstall' };
 
 // The site serves the page library, the suites' pages and whatever files a suite adds under a
 // route; a route may hold its body back halfway until the suite lets it go. Pages report to it
 // with POST /report.
 export async function startSite() {
   const routes = new Map([
-    ['/hvdetector.js', { file: path.join(sourceDir, 'page/hvdetector.js') }],
+    ['/hvdetector.js', { file: path.join(browserDir, 'page/hvdetector.js') }],
+    ['/hvdetector.mjs', { file: path.join(browserDir, 'page/hvdetector.mjs') }],
   ]);
   for (const name of fs.readdirSync(path.join(sourceDir, 'tests/browser/pages')))
     routes.set(`/${name}`, { file: path.join(sourceDir, 'tests/browser/pages', name) });
@@ -129,13 +138,59 @@ export async function startSite() {
 export function writeHostManifest(userDataDir, hostPath) {
   const folder = path.join(userDataDir, 'NativeMessagingHosts');
   fs.mkdirSync(folder, { recursive: true });
-  fs.writeFileSync(path.join(folder, 'com.corvantis.hvdetector.json'), JSON.stringify({
-    name: 'com.corvantis.hvdetector',
+  fs.writeFileSync(path.join(folder, `${VENDOR.nativeHost}.json`), JSON.stringify({
+    name: VENDOR.nativeHost,
     description: 'Corvantis Halverine Detector',
     path: hostPath,
     type: 'stdio',
-    allowed_origins: [`chrome-extension://${EXTENSION_ID}/`],
+    allowed_origins: VENDOR.chromiumExtensionIds.map((id) => `chrome-extension://${id}/`),
   }, null, 2));
+}
+
+// With HVDETECTOR_POLICY_INSTALL=1 the suites meet the extension as a managed machine has it: the
+// browser is started without developer mode and installs it by the build's policy from the site,
+// CRX or XPI and all. The policy reaches the browser through a folder of the run's own bound over
+// the system's policy folder in a mount namespace of the browser's own, so that the machine's
+// settings never change.
+export const POLICY_INSTALL = process.env.HVDETECTOR_POLICY_INSTALL === '1';
+
+// Serves what a managed browser fetches from the vendor's site: update.xml and the CRX beside it,
+// and the XPI Firefox's policy names.
+function serveExtensionPackages(site) {
+  const where = (url) => new URL(url).pathname;
+  const firefoxPolicy = JSON.parse(fs.readFileSync(path.join(browserDir, 'policies/firefox.json'), 'utf8'));
+  const addon = Object.values(firefoxPolicy.policies.ExtensionSettings)[0];
+  if (fs.existsSync(path.join(browserDir, 'hvdetector.xpi')))
+    site.route(where(addon.install_url), fs.readFileSync(path.join(browserDir, 'hvdetector.xpi')));
+  if (fs.existsSync(path.join(browserDir, 'update.xml'))) {
+    site.route(where(VENDOR.extensionUpdateUrl), fs.readFileSync(path.join(browserDir, 'update.xml')));
+    site.route(where(new URL('hvdetector.crx', VENDOR.extensionUpdateUrl)),
+      fs.readFileSync(path.join(browserDir, 'hvdetector.crx')));
+  }
+}
+
+// A program that starts BROWSER with the policy folder POLICIES bound over SYSTEM_FOLDER, in a
+// mount namespace that ends with it.
+function browserUnderPolicy(scratch, browser, systemFolder, policies) {
+  const wrapper = path.join(scratch, 'browser-under-policy');
+  fs.writeFileSync(wrapper, `#!/bin/sh
+exec unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shift && exec "$@"' \
+  '${policies}' '${systemFolder}' '${browser}' "$@"
+`, { mode: 0o755 });
+  return wrapper;
+}
+
+// Installed, the extension shows itself to the vendor's pages: its content script answers.
+async function untilTheExtensionAnswers(browser) {
+  const page = await browser.newPage();
+  const installed = await eventually(async () => {
+    await page.goto(`${SITE}/probe.html`);
+    return page.evaluate(() => HVDetector.connect().then((base) => base.close() ?? true,
+      (error) => error.code !== 'no-extension'));
+  }, 60000);
+  await page.close();
+  if (!installed)
+    throw new Error('the policy did not install the extension within a minute');
 }
 
 // Headless Chromium on a fresh profile. `host` names the messaging host program, or `profile`
@@ -147,28 +202,51 @@ export async function launch(site, { host = null, profile = null, extension = tr
   if (host)
     writeHostManifest(userDataDir, host);
   profile?.(userDataDir);
-  const rules = ['www.corvantis.example', ...OTHER_HOSTS]
+  const rules = [new URL(SITE).hostname, ...OTHER_HOSTS]
     .map((name) => `MAP ${name} 127.0.0.1:${site.port}`)
     .concat('MAP * ~NOTFOUND')
     .join(', ');
+  let executablePath = CHROMIUM;
+  let enableExtensions = extension ? [path.join(browserDir, 'extension'), ...others] : others;
+  if (extension && POLICY_INSTALL) {
+    serveExtensionPackages(site);
+    const policies = path.join(userDataDir, 'etc-chromium');
+    fs.mkdirSync(path.join(policies, 'policies/managed'), { recursive: true });
+    fs.copyFileSync(path.join(browserDir, 'policies/chromium.json'),
+      path.join(policies, 'policies/managed/hvdetector.json'));
+    executablePath = browserUnderPolicy(userDataDir, CHROMIUM, '/etc/chromium', policies);
+    // Loading unpacked ones on the command line would disable every other extension.
+    enableExtensions = true;
+  }
   const browser = await puppeteer.launch({
-    executablePath: CHROMIUM,
+    executablePath,
     headless: true,
     pipe: true,
     protocolTimeout: 60000,
     userDataDir,
-    enableExtensions: extension ? [path.join(sourceDir, 'extension'), ...others] : others,
-    env: { ...process.env, ...env },
+    enableExtensions,
+    ignoreDefaultArgs: POLICY_INSTALL ? ['--disable-background-networking'] : [],
+    env: { ...process.env, HVDETECTOR_VENDOR_JSON: vendorJson, ...env },
     args: [
       `--host-resolver-rules=${rules}`,
       '--no-first-run',
-      '--disable-background-networking',
+      // A managed browser fetches its force-installed extension as background work.
+      ...(POLICY_INSTALL ? [] : ['--disable-background-networking']),
       '--disable-component-update',
       '--disable-sync',
       ...(process.getuid?.() === 0 ? ['--no-sandbox'] : []),
     ],
   });
-  if (extension) {
+  if (extension && POLICY_INSTALL) {
+    for (const other of others)
+      await browser.installExtension(other);
+    try {
+      await untilTheExtensionAnswers(browser);
+    } catch (error) {
+      await browser.close();
+      throw error;
+    }
+  } else if (extension) {
     await browser.waitForTarget((t) => t.type() === 'service_worker' &&
       t.url().startsWith(`chrome-extension://${EXTENSION_ID}/`), { timeout: 15000 });
   }
@@ -195,9 +273,18 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
     // register-browsers writes only for a browser that has its folder.
     fs.mkdirSync(path.join(home, '.mozilla'));
     execFileSync(hvdetector, ['register-browsers'], { env });
+    let executablePath = FIREFOX;
+    if (POLICY_INSTALL) {
+      serveExtensionPackages(site);
+      const distribution = path.join(home, 'distribution');
+      fs.mkdirSync(distribution);
+      fs.copyFileSync(path.join(browserDir, 'policies/firefox.json'), path.join(distribution, 'policies.json'));
+      executablePath = browserUnderPolicy(home, fs.realpathSync(FIREFOX),
+        path.join(path.dirname(fs.realpathSync(FIREFOX)), 'distribution'), distribution);
+    }
     browser = await puppeteer.launch({
       browser: 'firefox',
-      executablePath: FIREFOX,
+      executablePath,
       headless: true,
       protocolTimeout: 60000,
       userDataDir: path.join(home, 'profile'),
@@ -212,9 +299,14 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
         'network.proxy.allow_hijacking_localhost': true,
         'network.dns.forceResolve': '127.0.0.1',
         'network.trr.mode': 5,
+        // The build's XPI is not signed; Firefox ESR installs it by policy when told so.
+        ...(POLICY_INSTALL ? { 'xpinstall.signatures.required': false } : {}),
       },
     });
-    await browser.installExtension(path.join(sourceDir, 'extension'));
+    if (POLICY_INSTALL)
+      await untilTheExtensionAnswers(browser);
+    else
+      await browser.installExtension(path.join(browserDir, 'extension'));
   } catch (error) {
     await browser?.close();
     fs.rmSync(home, { recursive: true, force: true });

@@ -6,7 +6,7 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { SITE, eventually, launch, sourceDir, startSite } from './harness.mjs';
+import { POLICY_INSTALL, SITE, eventually, launch, sourceDir, startSite } from './harness.mjs';
 import { photograph } from './pixels.mjs';
 
 export const INSTALLERS = '/cvAppDownloads/library/windows/vm';
@@ -39,7 +39,7 @@ export function scratchMachine(hvdetector, site) {
 }
 
 // The photographs go to SHOTS (a scratch folder of the run without it).
-export async function prepareRoad({ hvdetector, installer }, shots = null) {
+export async function prepareRoad({ hvdetector, installer, messagingHost }, shots = null) {
   const site = await startSite();
   const { scratch, env } = scratchMachine(hvdetector, site);
   shots ??= path.join(scratch, 'shots');
@@ -53,7 +53,9 @@ export async function prepareRoad({ hvdetector, installer }, shots = null) {
   site.route(`${INSTALLERS}/damaged-install.exe`, body.subarray(0, body.length - 4096));
   let chromium;
   try {
-    chromium = await launch(site, {
+    // hvdetector registers the host for the ids of its own build; the policy-installed extension
+    // has the id of the build that made it.
+    chromium = await launch(site, POLICY_INSTALL ? { env, host: messagingHost } : {
       env,
       profile: (userDataDir) => execFileSync(hvdetector,
         ['--registry', env.HVDETECTOR_REGISTRY, 'register-browsers', '--profile', userDataDir]),

@@ -103,7 +103,7 @@ test('ten pages at once, and a page closed mid-download, leave no host running',
   assert.doesNotMatch(road.output(), /slow-install[0-9]*\.exe" \/S \/P/);
 });
 
-test('a page the extension lets through and the library\'s domain rule does not is refused by the host', { skip }, async () => {
+test('the bare domain is refused and leaves no host running', { skip }, async () => {
   const page = await openPage(road.chromium.browser, 'http://corvantis.example');
   const outcome = await page.evaluate(() => HVDetector.connect().then(() => 'connected', (error) => error.message));
   await page.close();

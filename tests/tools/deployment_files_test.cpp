@@ -6,8 +6,6 @@
 #include <iterator>
 #include <string>
 
-#include "control/registration.h"
-
 namespace hv {
 namespace {
 
@@ -30,27 +28,6 @@ TEST(DeploymentFiles, TheInfHasTheBrowserRegisterTheModuleFromTheCabinet) {
            "RegisterServer=yes\r\n",
        })
     EXPECT_NE(inf.find(line), std::string::npos) << line;
-}
-
-// Every key and value that registering writes is one installer row, so that removal takes
-// exactly them away; where the module's path or folder stood, the installed folder stands.
-TEST(DeploymentFiles, TheInstallerRowsAreTheModulesOwnRegistration) {
-  const std::string rows = installerRegistryInclude();
-  const auto entries = registrationEntries(u"C:\\x\\CorvantisHalverineDetector.ocx", false);
-  std::size_t values = 0;
-  for (const auto& key : entries)
-    values += key.values.empty() ? 1 : key.values.size();
-  EXPECT_EQ(occurrences(rows, "<RegistryKey Root=\"HKCR\""), entries.size());
-  EXPECT_EQ(occurrences(rows, "<RegistryValue "), values);
-  EXPECT_EQ(occurrences(rows, "Name=\"*\""), 2u) << "the two classes' empty Control keys";
-  EXPECT_EQ(occurrences(rows, "HVDETECTOR-FOLDER"), 0u);
-  EXPECT_EQ(occurrences(rows, "Value=\"[INSTALLFOLDER]CorvantisHalverineDetector.ocx\""), 3u)
-      << "the type library and both classes' servers";
-  EXPECT_EQ(occurrences(rows, "Value=\"[INSTALLFOLDER]CorvantisHalverineDetector.ocx, 30001\""),
-            1u);
-  EXPECT_EQ(occurrences(rows, "Value=\"[INSTALLFOLDER]\""), 1u) << "the help folder";
-  EXPECT_NE(rows.find("Key=\"TypeLib\\{350C45A9-FCCA-4A96-8572-75B686F0CC80}\\3.2\\0\\win32\""),
-            std::string::npos);
 }
 
 // The machine's key of each browser names the installed manifest it reads; the manifests name the

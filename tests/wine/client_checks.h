@@ -69,6 +69,7 @@ void checkDispatch(Checks& checks);
 void checkTypeLibrary(Checks& checks);
 void checkRegistration(Checks& checks, const std::wstring& modulePath);
 void checkPorts(Checks& checks);
+void checkInstallerTrust(Checks& checks);
 void checkResources(Checks& checks, const std::wstring& modulePath);
 void checkHostileCalls(Checks& checks);
 void checkArguments(Checks& checks);

@@ -91,6 +91,7 @@ int wmain(int argc, wchar_t** argv) {
         {L"lifetimes", checkLifetimes},
         {L"typelib", checkTypeLibrary},
         {L"ports", checkPorts},
+        {L"installer-trust", checkInstallerTrust},
         {L"transfer-port", checkTransferPort},
         {L"transfers", checkTransfers},
         {L"base-downloads", checkBaseDownloads},

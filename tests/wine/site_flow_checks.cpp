@@ -121,17 +121,19 @@ void checkFailedFetch(Checks& checks, BoxWatcher& watcher) {
 
 struct InstallCase {
   const char* label;
+  const wchar_t* url;
   const wchar_t* exitStatus;
   const char* caption;
   long color;  // -1: the default text colour
   std::vector<SeenBox> boxes;
 };
 
-// INSTALL fetches the installer, runs it with " /S /P" and waits; its exit status decides.
+// INSTALL fetches the installer, checks its signature, runs it with " /S /P" and waits; its
+// exit status decides. One that fails the check is removed and never started.
 void checkInstall(Checks& checks, BoxWatcher& watcher, const InstallCase& c) {
   EventLogTrace trace;
   Page page;
-  page.call(kDownloadLocation, kInstaller, DISPATCH_PROPERTYPUT);
+  page.call(kDownloadLocation, c.url, DISPATCH_PROPERTYPUT);
   SetEnvironmentVariableW(L"HVDETECTOR_EXIT", c.exitStatus);
   const std::wstring record = freshRecord(L"install.record");
   const std::string label = c.label;
@@ -151,10 +153,16 @@ void checkInstall(Checks& checks, BoxWatcher& watcher, const InstallCase& c) {
   checks.check(label + ": the installer was saved as such",
                savedPath(entries).starts_with(tempFolder() + L"setup") &&
                    savedPath(entries).ends_with(L".exe"));
+  const bool trusted = std::wstring_view(c.url) == kInstaller;
   checks.equal(label + ": the installer's command line",
-               narrow(recordedCommandLine(record, 1000).value_or(L"")), narrow(command));
-  checks.equal(label + ": the last log line", narrow(entries.empty() ? L"" : entries.back().text),
-               narrow(L"Executing " + command));
+               narrow(recordedCommandLine(record, 1000).value_or(L"")),
+               narrow(trusted ? command : L""));
+  checks.equal(label + ": the installer is kept only when it ran",
+               GetFileAttributesW(savedPath(entries).c_str()) != INVALID_FILE_ATTRIBUTES, trusted);
+  if (trusted) {
+    checks.equal(label + ": the last log line", narrow(entries.empty() ? L"" : entries.back().text),
+                 narrow(L"Executing " + command));
+  }
   checkBoxes(checks, label, watcher.take(), c.boxes);
 }
 
@@ -170,12 +178,21 @@ void checkSiteFlows(Checks& checks, BoxWatcher& watcher) {
   checkLaunchRoad(checks, watcher);
   checkFailedFetch(checks, watcher);
   const std::vector<InstallCase> installs = {
-      {"an installer that succeeds", L"0", "Install complete", -1, {}},
+      {"an installer that succeeds", kInstaller, L"0", "Install complete", -1, {}},
       {"an installer that fails",
+       kInstaller,
        L"1",
        "Install error",
        0x0000FF,
        {{kUntitled, std::wstring(kFailedText) + L"The installer ended with exit status 1"}}},
+      {"an installer changed after signing",
+       L"http://www.corvantis.example/dl/tampered/setup.exe",
+       L"0",
+       "Install error",
+       0x0000FF,
+       {{kUntitled, std::wstring(kFailedText) +
+                        L"Nothing was run: the installer's signature does not match its "
+                        L"contents"}}},
   };
   for (const auto& c : installs)
     checkInstall(checks, watcher, c);

@@ -6,11 +6,16 @@
 #include "runtime/ansi_code_page.h"
 #include "win32/win32_event_log.h"
 #include "win32/win32_file_service.h"
+#include "win32/win32_installer_trust.h"
 #include "win32/win32_local_machine.h"
 #include "win32/win32_processes.h"
 #include "win32/win32_registry.h"
 #include "win32/win32_transfers.h"
 #include "win32/win32_window_messages.h"
+
+#ifndef HVDETECTOR_INSTALLER_SIGNERS
+#error "HVDETECTOR_INSTALLER_SIGNERS is set by the build"
+#endif
 
 namespace hv {
 namespace {
@@ -32,8 +37,10 @@ Platform& makePlatform() {
   static Win32Transfers transfers{{isInsideSiteDomain}};
   static Win32FileService files;
   static Win32Processes processes;
-  static Platform platform{registry,    eventLog,  tempFolder, clock,
-                           messagePump, transfers, files,      processes};
+  static Win32InstallerTrust installerTrust{
+      std::vector<CertificateThumbprint>{HVDETECTOR_INSTALLER_SIGNERS}};
+  static Platform platform{registry,  eventLog, tempFolder, clock,         messagePump,
+                           transfers, files,    processes,  installerTrust};
   return platform;
 }
 
