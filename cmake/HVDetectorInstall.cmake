@@ -35,7 +35,7 @@ option(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS
   "Install the browsers' system-wide host manifests (/etc/chromium, lib/mozilla)"
   ${system_manifests_default})
 if(HVDETECTOR_SYSTEM_BROWSER_MANIFESTS)
-  set(manifest_name com.corvantis.hvdetector.json)
+  set(manifest_name ${HVDETECTOR_NATIVE_HOST}.json)
   install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/chromium.json
     DESTINATION /etc/chromium/native-messaging-hosts RENAME ${manifest_name} COMPONENT runtime)
   install(FILES ${HVDETECTOR_BROWSER_MANIFESTS}/firefox.json

@@ -44,3 +44,16 @@ add_custom_command(OUTPUT hvdetector.1 hvdetector.1.gz
 add_custom_target(hvdetector_manpage ALL DEPENDS hvdetector.1 hvdetector.1.gz)
 install(FILES ${PROJECT_BINARY_DIR}/hvdetector.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
   COMPONENT runtime)
+
+# The messaging host's page, made the same way from its own --help and --version.
+set(hvdetector_messaging_manpage ${PROJECT_BINARY_DIR}/hvdetector-messaging-host.1)
+add_custom_command(OUTPUT hvdetector-messaging-host.1 hvdetector-messaging-host.1.gz
+  COMMAND ${HVDETECTOR_HELP2MAN} --no-info --section=1
+    "--name=bring HVDetector's Base to the vendor's pages in a browser"
+    --output=${hvdetector_messaging_manpage} $<TARGET_FILE:hvdetector-messaging-host>
+  COMMAND gzip -9nkf ${hvdetector_messaging_manpage}
+  DEPENDS hvdetector-messaging-host VERBATIM)
+add_custom_target(hvdetector_messaging_manpage ALL
+  DEPENDS hvdetector-messaging-host.1 hvdetector-messaging-host.1.gz)
+install(FILES ${PROJECT_BINARY_DIR}/hvdetector-messaging-host.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT runtime)

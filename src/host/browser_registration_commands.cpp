@@ -68,6 +68,14 @@ void writeManifest(const HostManifest& manifest) {
   }
 }
 
+// The folder the manifest goes in, once its file has gone: a folder only our manifest kept is
+// taken away with it; one holding another program's manifest stays.
+void removeFolderIfEmpty(const fs::path& folder) {
+  std::error_code error;
+  if (fs::is_empty(folder, error) && !error)
+    fs::remove(folder, error);
+}
+
 }  // namespace
 
 int registerBrowsersCommand(CommandContext& context) {
@@ -76,11 +84,23 @@ int registerBrowsersCommand(CommandContext& context) {
   if (usage)
     return usageError(context, "register-browsers takes only --profile DIR");
   const fs::path host = messagingHostBesideThisProgram();
+  bool registered = false;
   for (const auto& manifest :
        hostManifests(host, profile ? UserFolders{} : userFolders(), profile)) {
+    std::error_code error;
+    if (!profile && !fs::is_directory(manifest.configFolder, error)) {
+      context.out << manifest.browser << ": not found (no " << manifest.configFolder.string()
+                  << ")\n";
+      continue;
+    }
     writeManifest(manifest);
+    registered = true;
     context.out << manifest.browser << ": " << manifest.file.string() << "\n";
   }
+  if (!registered)
+    throw EnvironmentError(
+        "no browser's configuration folder was found: start the browser once, "
+        "then register again");
   return kExitSuccess;
 }
 
@@ -91,10 +111,12 @@ int unregisterBrowsersCommand(CommandContext& context) {
     return usageError(context, "unregister-browsers takes only --profile DIR");
   for (const auto& manifest : hostManifests({}, profile ? UserFolders{} : userFolders(), profile)) {
     std::error_code error;
-    if (fs::remove(manifest.file, error))
+    if (fs::remove(manifest.file, error)) {
       context.out << manifest.browser << ": removed " << manifest.file.string() << "\n";
-    else if (error)
+      removeFolderIfEmpty(manifest.file.parent_path());
+    } else if (error) {
       throw EnvironmentError("cannot remove " + manifest.file.string() + ": " + error.message());
+    }
   }
   return kExitSuccess;
 }

@@ -30,8 +30,9 @@ constexpr Command kCommands[] = {
      registerCommand},
     {"unregister", "", "remove what register wrote from the registry store", unregisterCommand},
     {"register-browsers", "[--profile DIR]",
-     "let Chromium, Chrome and Firefox start the messaging host for the vendor's pages (only "
-     "Chromium's user-data folder DIR with --profile)",
+     "let each browser this user has (Chromium, Chrome, Edge, Brave, Vivaldi, Firefox) start "
+     "the messaging host for the vendor's pages (only Chromium's user-data folder DIR with "
+     "--profile)",
      registerBrowsersCommand},
     {"unregister-browsers", "[--profile DIR]", "remove what register-browsers wrote",
      unregisterBrowsersCommand},

@@ -6,11 +6,11 @@
 namespace hv {
 
 std::string hostKey(const BrowserKey& browser) {
-  return std::string(browser.parent) + "\\" + std::string(kNativeHostName);
+  return std::string(browser.parent) + "\\" + std::string(nativeHostName());
 }
 
 std::string manifestFileName(ManifestKind kind) {
-  return std::string(kNativeHostName) +
+  return std::string(nativeHostName()) +
          (kind == ManifestKind::Chromium ? ".chromium.json" : ".firefox.json");
 }
 

@@ -9,13 +9,16 @@
 namespace hv {
 
 // The native-messaging host manifest that names the host at `host` (a path in UTF-8) for our
-// extension: the one Chromium, Google Chrome and Microsoft Edge read, or the one Firefox reads.
+// extensions: the one every Chromium-family browser reads, or the one Firefox reads.
 std::string chromiumManifest(std::string_view host);
 std::string firefoxManifest(std::string_view host);
 
-// A browser's native-messaging host manifest: where it goes and what it says.
+// A browser's native-messaging host manifest: where it goes and what it says. The browser is
+// there when its configuration folder is; a manifest for a browser that is not would only wait
+// for one that may never come.
 struct HostManifest {
   std::string browser;
+  std::filesystem::path configFolder;
   std::filesystem::path file;
   std::string text;
 };
@@ -27,9 +30,9 @@ struct UserFolders {
   std::filesystem::path config;
 };
 
-// The manifests that name the messaging host at `host` for our extension: Chromium's, Google
-// Chrome's and Firefox's in the user's folders, or only Chromium's inside the user-data folder
-// `profile` when one is given (a throwaway profile).
+// The manifests that name the messaging host at `host` for our extension: one for each browser
+// in the user's folders, or only Chromium's inside the user-data folder `profile` when one is
+// given (a throwaway profile).
 std::vector<HostManifest> hostManifests(const std::filesystem::path& host,
                                         const UserFolders& folders,
                                         const std::optional<std::filesystem::path>& profile);

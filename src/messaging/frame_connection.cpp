@@ -3,17 +3,51 @@
 #include "runtime/script_error.h"
 
 namespace hv {
+namespace {
+
+// The host's own error answer, as page script reads the runtime's "invalid procedure call".
+nlohmann::json errorMessage(const nlohmann::json& id, const std::string& description) {
+  return {{"type", "error"},
+          {"id", id},
+          {"number", runtime_error::kInvalidProcedureCall},
+          {"description", description},
+          {"source", "HVDetector"}};
+}
+
+}  // namespace
 
 std::string frameOf(const nlohmann::json& message) {
   return encodeFrame(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+nlohmann::json echoedId(const nlohmann::json& id) {
+  constexpr std::size_t kLongestId = 256;
+  if (!id.is_string() || id.get_ref<const std::string&>().size() <= kLongestId)
+    return id;
+  const auto& text = id.get_ref<const std::string&>();
+  std::size_t end = kLongestId;
+  // Back to the first byte of the character the cut would split.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+    --end;
+  return text.substr(0, end);
 }
 
 FrameConnection::FrameConnection(Write write, OnMessage onMessage, OnEnd onEnd)
     : write_(std::move(write)), onMessage_(std::move(onMessage)), onEnd_(std::move(onEnd)) {}
 
 void FrameConnection::send(const nlohmann::json& message) {
+  if (ended_)
+    return;
+  std::string frame = frameOf(message);
+  if (const std::size_t length = frame.size() - 4; length > kLongestOutgoingMessage) {
+    const auto id = message.find("id");
+    frame = frameOf(errorMessage(id == message.end() ? nullptr : echoedId(*id),
+                                 "the answer of " + std::to_string(length) +
+                                     " bytes is longer than the " +
+                                     std::to_string(kLongestOutgoingMessage) + " a browser takes"));
+  }
   // A browser that stopped reading has gone: nobody is left to answer.
-  if (!ended_ && !write_(frameOf(message)))
+  if (!write_(frame))
     end();
 }
 
@@ -25,11 +59,7 @@ void FrameConnection::end() {
 }
 
 void FrameConnection::sendInputError(const std::string& description) {
-  send({{"type", "error"},
-        {"id", nullptr},
-        {"number", runtime_error::kInvalidProcedureCall},
-        {"description", description},
-        {"source", "HVDetector"}});
+  send(errorMessage(nullptr, description));
 }
 
 void FrameConnection::inputEnded() {

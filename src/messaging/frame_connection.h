@@ -14,6 +14,13 @@ namespace hv {
 // The frame that carries `message`; text that is not UTF-8 goes out replaced, never refused.
 std::string frameOf(const nlohmann::json& message);
 
+// The longest message a browser takes from a host: it drops the connection on a longer one.
+inline constexpr std::size_t kLongestOutgoingMessage = 1024 * 1024;
+
+// A request's id as answers echo it: a string id is cut to its first 256 bytes (whole UTF-8
+// characters), so that no page can have its own id make an answer too long to be sent.
+nlohmann::json echoedId(const nlohmann::json& id);
+
 // The browser's end of the connection, whatever carries its bytes: what arrives is cut into
 // messages, what is sent goes out as whole frames. Ends when input ends or breaks its framing
 // (answered with an error first), or when the browser no longer reads.
@@ -29,6 +36,7 @@ class FrameConnection {
   FrameConnection(const FrameConnection&) = delete;
   FrameConnection& operator=(const FrameConnection&) = delete;
 
+  // A message too long for the browser goes out as an error answer to the same id instead.
   void send(const nlohmann::json& message);
   void received(std::span<const std::uint8_t> bytes);
   void inputEnded();

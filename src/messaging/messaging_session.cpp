@@ -1,12 +1,15 @@
 #include "messaging/messaging_session.h"
 
 #include <new>
+#include <optional>
 #include <set>
 
 #include "control/dispatch.h"
 #include "control/dispatch_error.h"
 #include "control/library_classes.h"
+#include "messaging/browser_identity.h"
 #include "messaging/caller_check.h"
+#include "messaging/frame_connection.h"
 #include "messaging/json_variant.h"
 #include "messaging/shown_text.h"
 #include "runtime/script_error.h"
@@ -50,7 +53,7 @@ json idOf(const json& message) {
     return nullptr;
   if (!id->is_number() && !id->is_string())
     throw BadMessage{"the message's id is neither a number nor a string"};
-  return *id;
+  return echoedId(*id);
 }
 
 MemberKind kindOf(const std::string& type) {
@@ -83,15 +86,16 @@ class MessagingSession::EventRelay : public EventSink {
  public:
   explicit EventRelay(Send& send) : send_(send) {}
 
-  bool listen(std::string_view name) {
+  // The event's own name, when Base has one by `name`.
+  std::optional<std::string_view> listen(std::string_view name) {
     for (const auto& event : baseClass().events) {
       // By its script name, looked up as script hosts look names up.
       if (equalsIgnoringAsciiCase(event.name, name)) {
         listened_.insert(event.id);
-        return true;
+        return event.name;
       }
     }
-    return false;
+    return std::nullopt;
   }
 
   void onEvent(DispId id, std::span<Variant> args) override {
@@ -154,9 +158,7 @@ void MessagingSession::handle(std::string_view text) {
     } else if (type == "get" || type == "put" || type == "call") {
       request(message);
     } else if (type == "listen") {
-      const auto& name = field(message, "name", json::value_t::string, "event name");
-      if (!relay_->listen(name.get_ref<const std::string&>()))
-        throw BadMessage{"Base has no event " + shownText(name.get_ref<const std::string&>())};
+      listen(id, field(message, "name", json::value_t::string, "event name"));
     } else {
       throw BadMessage{"unknown message type " + shownText(type)};
     }
@@ -177,7 +179,19 @@ void MessagingSession::open(const json& message) {
   }
   if (auto* events = base_->findConnectionPoint(baseClass().eventInterface.current.iid))
     relayCookie_ = events->advise(relay_);
-  send_({{"type", "opened"}});
+  send_({{"type", "opened"}, {"version", bridgeVersion()}});
+}
+
+void MessagingSession::listen(const json& id, const json& name) {
+  const auto event = relay_->listen(name.get_ref<const std::string&>());
+  if (!event)
+    throw BadMessage{"Base has no event " + shownText(name.get_ref<const std::string&>())};
+  // Base declares Progress, as the control always did, and never raises it: a page told so
+  // follows the panel event instead of waiting for what never comes.
+  if (*event == "Progress")
+    answerError(id, runtime_error::kInvalidProcedureCall,
+                "Base never raises Progress: the panel event carries the bar's value",
+                "HVDetector");
 }
 
 void MessagingSession::request(const json& message) {

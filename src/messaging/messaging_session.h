@@ -36,6 +36,7 @@ class MessagingSession {
   class EventRelay;
 
   void open(const nlohmann::json& message);
+  void listen(const nlohmann::json& id, const nlohmann::json& name);
   void request(const nlohmann::json& message);
   void refuse(const std::string& why);
   void answerError(const nlohmann::json& id, std::int32_t number, const std::string& description,

@@ -270,6 +270,8 @@ export async function launchFirefox(site, hvdetector, { env = {} } = {}) {
   env = { ...process.env, ...env, HOME: home };
   let browser;
   try {
+    // register-browsers writes only for a browser that has its folder.
+    fs.mkdirSync(path.join(home, '.mozilla'));
     execFileSync(hvdetector, ['register-browsers'], { env });
     let executablePath = FIREFOX;
     if (POLICY_INSTALL) {

@@ -49,14 +49,14 @@ std::string bytesOf(const json& item, const std::string& origin) {
   return item.at("bytes").get<std::string>();
 }
 
-MessageCase caseOf(const json& row, const std::string& origin) {
+MessageCase caseOf(const json& row, const json& args, const std::string& origin) {
   MessageCase c{row.at("name").get<std::string>(),
-                row.at("args").get<std::vector<std::string>>(),
+                args.get<std::vector<std::string>>(),
                 row.value("registered", true),
                 {},
                 row.at("exitStatus").get<int>()};
   for (const auto& step : row.at("steps")) {
-    MessageStep made{{}, step.at("answers").get<std::vector<json>>()};
+    MessageStep made{{}, expanded(step.at("answers")).get<std::vector<json>>()};
     for (const auto& item : step.at("send"))
       made.bytes += bytesOf(item, origin);
     c.steps.push_back(std::move(made));
@@ -70,12 +70,13 @@ std::vector<MessageCase> messageCases(const std::string& tableText) {
   std::vector<MessageCase> cases;
   const json table = json::parse(tableText);
   for (const auto& row : table.at("cases")) {
-    if (!row.contains("eachOrigin")) {
-      cases.push_back(caseOf(row, {}));
-      continue;
+    const json argLists =
+        row.contains("eachArgs") ? row["eachArgs"] : json::array({row.at("args")});
+    const json origins = row.contains("eachOrigin") ? row["eachOrigin"] : json::array({""});
+    for (const auto& args : argLists) {
+      for (const auto& origin : origins)
+        cases.push_back(caseOf(row, args, origin.get<std::string>()));
     }
-    for (const auto& origin : row["eachOrigin"])
-      cases.push_back(caseOf(row, origin.get<std::string>()));
   }
   return cases;
 }

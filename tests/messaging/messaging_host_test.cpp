@@ -2,7 +2,9 @@
 // pipes, the table of exchanges every messaging host answers alike (message_cases.json, which the
 // Windows host's driver runs under Wine).
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,6 +16,7 @@
 #include "support/host_run.h"
 #include "support/loopback_http_server.h"
 #include "support/messaging_host_process.h"
+#include "support/recording_fifo.h"
 #include "support/site_host.h"
 #include "support/temp_dir.h"
 
@@ -108,6 +111,34 @@ TEST(MessagingHostPanel, IsSentOnceOpenedWithEveryChildAndThePictureOnce) {
   EXPECT_EQ(host.exitStatus(), 0);
 }
 
+// A person who runs the host by hand gets text, not a frame; the version is the one a page is told.
+TEST(MessagingHostForAPerson, HelpAndVersionPrintTextAndSucceed) {
+  struct Row {
+    const char* option;
+    std::string firstLine;
+  };
+  const Row rows[] = {
+      {"--help", "Usage: hvdetector-messaging-host CALLER-ORIGIN [--parent-window=HANDLE]"},
+      {"--version", std::string("hvdetector-messaging-host ") + HVDETECTOR_PROJECT_VERSION},
+  };
+  for (const auto& row : rows) {
+    FILE* out = ::popen((std::string(HVDETECTOR_MESSAGING_HOST) + " " + row.option).c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char line[200] = {};
+    const bool read = std::fgets(line, sizeof line, out) != nullptr;
+    while (std::fgetc(out) != EOF) {
+    }
+    EXPECT_EQ(::pclose(out), 0) << row.option;
+    EXPECT_TRUE(read && std::string(line) == row.firstLine + "\n") << line;
+  }
+  TempDir store;
+  ASSERT_EQ(runHostWith({"--registry", store.path().string(), "register"}).status, 0);
+  MessagingHostProcess host({kChromium}, {"HVDETECTOR_REGISTRY=" + store.path().string()});
+  host.send(kOpen);
+  EXPECT_TRUE(holds(host.receive().value_or(nullptr),
+                    {{"type", "opened"}, {"version", HVDETECTOR_PROJECT_VERSION}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, MessagingHost, ::testing::ValuesIn(cases()), [](const auto& info) {
   return info.param.name + "_" + std::to_string(info.index);
 });
@@ -124,12 +155,13 @@ class MessagingHostFlows : public ::testing::Test {
  protected:
   MessagingHostFlows() { host.installApplication("/bin/true \"%1\""); }
 
-  MessagingHostProcess start() {
-    return MessagingHostProcess({kChromium},
-                                {"HVDETECTOR_REGISTRY=" + host.store.path().string(),
-                                 "TMPDIR=" + host.downloads.path().string(),
-                                 "HVDETECTOR_CONNECT_TO=www.corvantis.example:80:127.0.0.1:" +
-                                     std::to_string(host.site.port())});
+  MessagingHostProcess start(std::vector<std::string> environment = {}) {
+    environment.insert(environment.end(),
+                       {"HVDETECTOR_REGISTRY=" + host.store.path().string(),
+                        "TMPDIR=" + host.downloads.path().string(),
+                        "HVDETECTOR_CONNECT_TO=www.corvantis.example:80:127.0.0.1:" +
+                            std::to_string(host.site.port())});
+    return MessagingHostProcess({kChromium}, environment);
   }
   std::vector<std::filesystem::path> downloaded() const {
     std::vector<std::filesystem::path> files;
@@ -147,6 +179,7 @@ TEST_F(MessagingHostFlows, LaunchFetchesTheDocumentWithItsPanel) {
   page.send(kOpen);
   ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
   page.send({{"type", "listen"}, {"name", "progress"}});
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), {{"type", "error"}, {"number", 5}}));
   page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/report.cvx"})));
   EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
   json last = nullptr;
@@ -183,7 +216,6 @@ TEST_F(MessagingHostFlows, APageClosedMidDownloadEndsTheHostAndLeavesNoFile) {
   auto page = start();
   page.send(kOpen);
   ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
-  page.send({{"type", "listen"}, {"name", "Progress"}});
   page.sendBytes(call(1, "LAUNCH", json::array({std::string(kSiteUrl) + "/dl/slow.cvx"})));
   EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
   // Under way: the bar has moved.
@@ -194,6 +226,31 @@ TEST_F(MessagingHostFlows, APageClosedMidDownloadEndsTheHostAndLeavesNoFile) {
   page.closeInput();
   EXPECT_EQ(page.exitStatus(2000), 0);
   EXPECT_EQ(downloaded().size(), 0u) << "a partial download is left under a finished name";
+}
+
+TEST_F(MessagingHostFlows, APageGoneWhileItsInstallerRunsEndsTheHostAndNotTheInstaller) {
+  RecordingFifo started;
+  host.serveSignedInstaller(readFile(kRecordingProgram));
+  auto page = start({"HVDETECTOR_LINGER_MS=60000"});
+  page.send(kOpen);
+  ASSERT_TRUE(holds(page.receive().value_or(nullptr), kOpened));
+  page.send({{"type", "put"},
+             {"id", 0},
+             {"name", "DownloadLocation"},
+             {"value", std::string(kSiteUrl) + kInstallerPath}});
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(0, nullptr)));
+  page.sendBytes(call(1, "INSTALL", json::array()));
+  EXPECT_TRUE(holds(page.receive().value_or(nullptr), result(1, nullptr)));
+  const auto installer = started.await();
+  ASSERT_TRUE(installer);
+  struct Ender {
+    pid_t pid;
+    ~Ender() { ::kill(pid, SIGKILL); }
+  } ender{installer->pid};
+  page.closeInput();
+  EXPECT_EQ(page.exitStatus(3000), 0) << "the host still waits for an installer nobody awaits";
+  EXPECT_EQ(::kill(installer->pid, 0), 0) << "the installer went with the host";
+  EXPECT_EQ(::getpgid(installer->pid), installer->pid);
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log
 arch=$(dpkg --print-architecture)
 deb="$scratch/out/hvdetector_${version}_${arch}.deb"
 dev="$scratch/out/hvdetector-dev_${version}_${arch}.deb"
-for f in "$deb" "$dev"; do
+policy="$scratch/out/hvdetector-browser-policy_${version}_all.deb"
+for f in "$deb" "$dev" "$policy"; do
   [ -f "$f" ] || { echo "FAIL: no $(basename "$f"); made: $(ls "$scratch/out")" >&2; exit 1; }
 done
 
@@ -32,7 +33,7 @@ files=$(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed 's|^\./|/|')
 outside=$(grep -v '^/$' <<<"$files" | grep -v '^/usr/' || true)
 [ -z "$outside" ] || fail "files outside /usr: $outside"
 for wanted in /usr/bin/hvdetector /usr/lib/hvdetector/hvdetector-messaging-host \
-  /usr/share/man/man1/hvdetector.1.gz \
+  /usr/share/man/man1/hvdetector.1.gz /usr/share/man/man1/hvdetector-messaging-host.1.gz \
   /usr/share/hvdetector/registry/halverine.reg \
   /usr/share/hvdetector/registry/hvdetector-registration.reg /usr/share/doc/hvdetector/copyright \
   /usr/share/doc/hvdetector/changelog.gz /usr/share/hvdetector/extension/manifest.json \
@@ -45,6 +46,18 @@ for wanted in /usr/include/hvdetector/runtime/text.h /usr/share/doc/hvdetector-d
   grep -qx -- "$wanted" <<<"$dev_files" || fail "$wanted is not in the development package"
 done
 grep -q 'HVDetectorConfigVersion.cmake$' <<<"$dev_files" || fail "no package version file"
+
+# The policies go where Debian's browsers read them, as files the administrator may change;
+# Chromium's only when the build has the vendor's key.
+policy_files=$(dpkg-deb --fsys-tarfile "$policy" | tar -t | sed 's|^\./|/|' | grep '\.json$' | sort)
+wanted_policies=/etc/firefox/policies/policies.json
+if [ -f "$build/browser/policies/chromium.json" ]; then
+  wanted_policies+=$'\n'/etc/chromium/policies/managed/com.corvantis.hvdetector.json
+fi
+[ "$policy_files" = "$(sort <<<"$wanted_policies")" ] || fail "the policy package holds: $policy_files"
+[ "$(dpkg-deb --ctrl-tarfile "$policy" | tar -xO ./conffiles | sort)" = "$(sort <<<"$wanted_policies")" ] ||
+  fail "the policies are not all conffiles"
+! grep -q '^/etc/.*/policies/' <<<"$files" || fail "browsers' policies in the host's package"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 for library in libc6 libcurl libstdc++6; do
@@ -63,7 +76,7 @@ sample="$scratch/root/usr/share/hvdetector/registry"
 grep -q 'Participant' "$scratch/detect.txt" || fail "detect on the sample store: $(cat "$scratch/detect.txt")"
 
 if command -v lintian >/dev/null; then
-  lintian --fail-on error,warning "$deb" "$dev" || fail "lintian"
+  lintian --fail-on error,warning "$deb" "$dev" "$policy" || fail "lintian"
 else
   echo "lintian is not installed: the packages were not judged by it"
 fi

@@ -4,8 +4,10 @@
 #include <iostream>
 #include <sstream>
 
+#include "messaging/page_bound_processes.h"
 #include "messaging/page_connection.h"
 #include "messaging/posix/frame_channel.h"
+#include "messaging/posix/input_hangup_watch.h"
 #include "posix/composition/posix_platform.h"
 #include "posix/composition/usable_environment.h"
 
@@ -33,7 +35,10 @@ int runMessagingHost(const std::vector<std::string>& args, int input, int output
   // Nothing but frames may reach the browser: the host's own messages go to its error stream,
   // which the browser keeps in its log.
   PosixPlatform host(optionsFromEnvironment(), std::cerr);
-  PageConnection connection({host.platform(), write,
+  InputHangupWatch pageGone(input, std::cerr);
+  PageBoundProcesses processes(host.platform().processes, pageGone);
+  Platform platform = withProcesses(host.platform(), processes);
+  PageConnection connection({platform, write,
                              [&](std::function<void()> task) { host.loop().post(std::move(task)); },
                              [&] { requireReadableStore(host.registryStore()); }, std::cerr});
   FrameChannel channel(host.loop(), input, connection);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "messaging/host_usage.h"
 #include "messaging/win32/browser_registration.h"
 #include "messaging/win32/messaging_host.h"
 #include "runtime/text_encoding.h"
@@ -29,9 +30,26 @@ HANDLE takeStandardOutput() {
   return frames;
 }
 
-// The user registers the host with the browsers by running it so; a browser never starts it
-// with either word first (Chrome and Edge pass the caller's origin, Firefox a manifest's path).
-std::optional<int> registration(int argc, wchar_t** argv) {
+constexpr hv::PersonCommand kCommands[] = {
+    {"--register", "let Chrome, Edge and Firefox start this host for this user"},
+    {"--unregister", "remove what --register wrote"},
+};
+
+std::vector<std::string> argumentsOf(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(hv::toUtf8(hv::Text(argv[i], argv[i] + std::wcslen(argv[i]))));
+  return args;
+}
+
+// The user registers the host with the browsers, or asks about it, by running it so; a browser
+// never starts it with any of these words first (Chrome and Edge pass the caller's origin,
+// Firefox a manifest's path).
+std::optional<int> personCommand(int argc, wchar_t** argv) {
+  if (const auto text = hv::textForAPerson(argumentsOf(argc, argv), kCommands)) {
+    std::cout << *text << std::flush;
+    return std::cout ? 0 : 1;
+  }
   if (argc != 2)
     return std::nullopt;
   const std::wstring command = argv[1];
@@ -51,7 +69,7 @@ std::optional<int> registration(int argc, wchar_t** argv) {
 
 // Frames are bytes: nothing on either stream may be turned into or out of CR LF.
 int wmain(int argc, wchar_t** argv) {
-  if (const auto status = registration(argc, argv))
+  if (const auto status = personCommand(argc, argv))
     return *status;
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
@@ -60,8 +78,5 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("hvdetector-messaging-host: standard output cannot be used\n", stderr);
     return 1;
   }
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i)
-    args.push_back(hv::toUtf8(hv::Text(argv[i], argv[i] + std::wcslen(argv[i]))));
-  return hv::runMessagingHost(args, GetStdHandle(STD_INPUT_HANDLE), frames);
+  return hv::runMessagingHost(argumentsOf(argc, argv), GetStdHandle(STD_INPUT_HANDLE), frames);
 }

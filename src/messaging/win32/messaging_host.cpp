@@ -3,6 +3,7 @@
 #include <iostream>
 #include <memory>
 
+#include "messaging/page_bound_processes.h"
 #include "messaging/page_connection.h"
 #include "messaging/win32/input_reader.h"
 #include "messaging/win32/posted_tasks.h"
@@ -27,12 +28,16 @@ int runMessagingHost(const std::vector<std::string>& args, HANDLE input, HANDLE 
   if (!admitCaller(args, write, std::cerr))
     return 1;
   auto tasks = std::make_shared<PostedTasks>();
+  auto pageGone = std::make_shared<InputEndWatch>();
+  PageBoundProcesses processes(win32Platform().processes, *pageGone);
+  Platform platform = withProcesses(win32Platform(), processes);
   // The system's registry is always there to be read: what it lacks, Base says itself.
-  PageConnection connection({win32Platform(), write,
+  PageConnection connection({platform, write,
                              [tasks](std::function<void()> task) { tasks->post(std::move(task)); },
                              [] {}, std::cerr});
   startInputReader(
-      input, tasks, [&](std::span<const std::uint8_t> bytes) { connection.received(bytes); },
+      input, tasks, pageGone,
+      [&](std::span<const std::uint8_t> bytes) { connection.received(bytes); },
       [&] { connection.inputEnded(); });
   MSG message;
   while (!connection.ended() && GetMessageW(&message, nullptr, 0, 0) > 0) {
