@@ -25,7 +25,10 @@ namespace hv {
 // helpers beside the routines such as `timeStampText`, members with a trailing underscore) is
 // named as the rest of the project is. Headers holding such names point here.
 
+// Colours as the stored form keeps them, 0x00BBGGRR.
 inline constexpr RgbColor kWhite = 0x00FFFFFF;
+// What the install flow turns its status label to on a failure, and the terminal shows as red.
+inline constexpr RgbColor kRed = 0x000000FF;
 
 // The external control a layout names for a progress bar.
 inline constexpr std::string_view kProgressBarProgId = "MSComctlLib.ProgressBar";

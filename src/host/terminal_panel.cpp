@@ -3,13 +3,13 @@
 #include <cmath>
 #include <ostream>
 
+#include "control/control_layout.h"
 #include "host/terminal_width.h"
 #include "runtime/text_encoding.h"
 
 namespace hv {
 namespace {
 
-constexpr RgbColor kRed = 0x000000FF;
 constexpr int kBarWidth = 30;
 constexpr char kRedText[] = "\x1b[31m";
 constexpr char kPlainText[] = "\x1b[0m";

@@ -2,6 +2,7 @@
 // vendor's, and say how it went in the status label.
 #include <string>
 
+#include "control/control_layout.h"
 #include "download/download_naming.h"
 #include "orchestrate/base.h"
 #include "orchestrate/installer_check.h"
@@ -12,8 +13,6 @@
 
 namespace hv {
 namespace {
-
-constexpr RgbColor kRed = 0x000000FF;
 
 Text decimal(std::uint32_t value) {
   return textFromAscii(std::to_string(value));
