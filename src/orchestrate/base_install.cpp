@@ -72,9 +72,7 @@ Variant Base::InstallInternal(Text& remoteFile) {
     platform_.messagePump.pumpOnce();
     const Text installer = tempDir + remoteFile;
     if (!fetchedByInstall) {
-      throw ScriptError(
-          kRefusedOrFailed, u"InstallInternal",
-          u"Nothing was run: " + remoteFile + u" is not the installer that INSTALL fetched");
+      throw installerRefusal(remoteFile + u" is not the installer that INSTALL fetched");
     }
     const auto checked = checkFetchedInstaller(platform_, installer, fetchedFrom);
     platform_.processes.allowToRun(installer);

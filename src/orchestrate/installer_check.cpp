@@ -18,7 +18,7 @@ constexpr std::int16_t kChunkSize = 1024;
 constexpr std::int32_t kBytes = 1;
 
 [[noreturn]] void refuse(const Text& why) {
-  throw ScriptError(kRefusedOrFailed, u"InstallInternal", u"Nothing was run: " + why);
+  throw installerRefusal(why);
 }
 
 [[noreturn]] void refuseUnfetched(const Text& why) {

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/library_errors.h"
+#include "runtime/script_error.h"
 #include "runtime/text.h"
 
 namespace hv {
@@ -14,6 +16,12 @@ class CheckedInstaller {
  public:
   virtual ~CheckedInstaller() = default;
 };
+
+// How every refusal to run a fetched installer reaches the install flow's error box, whichever
+// part of the library or the system refused it.
+inline ScriptError installerRefusal(const Text& why) {
+  return ScriptError(kRefusedOrFailed, u"InstallInternal", u"Nothing was run: " + why);
+}
 
 // Decides whether a fetched installer is the vendor's, before anything runs it. Each system
 // checks it its own way against what the build trusts: a detached signature fetched beside it,

@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "runtime/library_errors.h"
 #include "runtime/script_error.h"
 #include "runtime/text_encoding.h"
 
@@ -23,7 +22,7 @@ namespace {
 constexpr std::size_t kReadBlock = 256 * 1024;
 
 [[noreturn]] void refuse(const std::string& why) {
-  throw ScriptError(kRefusedOrFailed, u"InstallInternal", u"Nothing was run: " + fromUtf8(why));
+  throw installerRefusal(fromUtf8(why));
 }
 
 [[noreturn]] void refuseUnreadable(int error) {

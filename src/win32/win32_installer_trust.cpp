@@ -12,16 +12,11 @@
 #include <string>
 #include <utility>
 
-#include "runtime/library_errors.h"
 #include "runtime/numeric_conversion.h"
 #include "runtime/script_error.h"
 
 namespace hv {
 namespace {
-
-ScriptError nothingRun(const Text& why) {
-  return ScriptError(kRefusedOrFailed, u"InstallInternal", u"Nothing was run: " + why);
-}
 
 // Writers and deleters are shut out for as long as the handle is open: CreateProcessW, which
 // shares reading, still opens the file, and runs the bytes that were checked.
@@ -41,8 +36,8 @@ std::unique_ptr<HeldInstaller> holdUnchangeable(const std::wstring& path) {
   const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    throw nothingRun(u"the installer could not be opened to check it (system error " +
-                     numberToText(static_cast<std::int32_t>(GetLastError())) + u")");
+    throw installerRefusal(u"the installer could not be opened to check it (system error " +
+                           numberToText(static_cast<std::int32_t>(GetLastError())) + u")");
   }
   return std::make_unique<HeldInstaller>(file);
 }
@@ -157,11 +152,11 @@ std::unique_ptr<CheckedInstaller> Win32InstallerTrust::checkAndHold(const Text& 
   auto held = holdUnchangeable(file);
   const Verdict verdict = verifyTrust(file, held->handle());
   if (verdict.status != ERROR_SUCCESS)
-    throw nothingRun(reasonFor(verdict.status));
+    throw installerRefusal(reasonFor(verdict.status));
   if (!verdict.signer)
-    throw nothingRun(u"the installer's signer could not be read from its signature");
+    throw installerRefusal(u"the installer's signer could not be read from its signature");
   if (std::find(pinned_.begin(), pinned_.end(), *verdict.signer) == pinned_.end()) {
-    throw nothingRun(
+    throw installerRefusal(
         u"the installer's signature was made by a certificate this library does not trust "
         u"(SHA-256 " +
         hexText(*verdict.signer) + u")");
